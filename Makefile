@@ -1,0 +1,56 @@
+# make run   builds the suite and starts it under Wine with the virtual mouse
+# make test  builds everything and runs every test, native and under Wine
+# make dist  the complete install directory at dist/
+BUILD   ?= build
+NATIVE  := $(BUILD)/native
+WIN     := $(BUILD)/win
+DIST    ?= dist
+JOBS    ?= $(shell nproc)
+GEN     := $(shell command -v ninja >/dev/null 2>&1 && echo -G Ninja)
+
+export KARVO_BUILD_ROOT := $(abspath $(BUILD))
+
+.PHONY: all deps native win test test-native test-win dist run bench clean
+
+all: native win
+
+deps:
+	@bash tools/install-deps.sh
+
+native: deps
+	@cmake -S . -B $(NATIVE) $(GEN) -DCMAKE_BUILD_TYPE=Debug >/dev/null
+	@cmake --build $(NATIVE) -j $(JOBS)
+
+win: deps
+	@cmake -S . -B $(WIN) $(GEN) -DCMAKE_BUILD_TYPE=Release \
+	    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
+	@cmake --build $(WIN) -j $(JOBS)
+
+test-native: native
+	@rm -f $(NATIVE)/test-results/*.xml
+	@ctest --test-dir $(NATIVE) --output-on-failure -j $(JOBS)
+
+test-win: win dist
+	@rm -f $(WIN)/test-results/*.xml
+	@KARVO_DIST=$(abspath $(DIST)) tools/with-wine.sh ctest --test-dir $(WIN) --output-on-failure -j $(JOBS)
+
+test: deps
+	@rc=0; \
+	$(MAKE) --no-print-directory test-native || rc=1; \
+	$(MAKE) --no-print-directory test-win || rc=1; \
+	tools/test-summary.sh $(NATIVE) $(WIN); \
+	exit $$rc
+
+dist: win
+	@rm -rf $(DIST)
+	@cmake --install $(WIN) --prefix $(abspath $(DIST)) >/dev/null
+	@echo "dist: $(DIST)/ is the install directory"
+
+run: dist
+	@tools/with-wine.sh --keep tools/run-suite.sh $(abspath $(DIST))
+
+bench: native win dist
+	@tools/run-benchmarks.sh $(NATIVE) $(WIN)
+
+clean:
+	rm -rf $(BUILD) $(DIST)

@@ -1,0 +1,91 @@
+#pragma once
+// The suite's INI engine: reads what the Windows private-profile functions read
+// and writes what they write, but parses and writes a file once per save.
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace karvo::settings {
+
+// One INI file in memory. Lines that no write touches are kept byte for byte.
+class IniDocument {
+ public:
+  IniDocument() = default;
+  static IniDocument Parse(std::string_view text);
+  // CRLF line ends; no blank lines added.
+  std::string Serialize() const;
+
+  // GetPrivateProfileStringA: first matching section, first matching key
+  // (names case-insensitive, trimmed), value trimmed, matching quotes removed.
+  // nullopt when the key is absent.
+  std::optional<std::string> GetString(std::string_view section, std::string_view key) const;
+  // GetPrivateProfileIntA: decimal, optional sign, wrapping, stops at the first
+  // non-digit; defaultValue when the key is absent.
+  int GetInt(std::string_view section, std::string_view key, int defaultValue) const;
+  // GetPrivateProfileStructA: hex pairs plus additive checksum; false (and out
+  // untouched) when absent, of the wrong length, with a bad digit or checksum.
+  bool GetStruct(std::string_view section, std::string_view key, void* out, std::size_t size) const;
+
+  // WritePrivateProfileStringA: value stored as given (no quoting); a new key goes
+  // to the end of its section, a new section to the end of the file.
+  void SetString(std::string_view section, std::string_view key, std::string_view value);
+  void SetInt(std::string_view section, std::string_view key, int value);  // "%d"
+  // WritePrivateProfileStructA: uppercase hex pairs, then the checksum byte.
+  void SetStruct(std::string_view section, std::string_view key, const void* data, std::size_t size);
+  void DeleteKey(std::string_view section, std::string_view key);  // NULL value
+  void DeleteSection(std::string_view section);                    // NULL key
+
+  struct Line;  // implementation detail, public for the parser's helpers
+
+ private:
+  std::vector<Line> m_lines;
+};
+
+// Encodes bytes as the private-profile struct value (hex pairs + checksum).
+std::string EncodeStruct(const void* data, std::size_t size);
+// Decodes a struct value; false when the length, a digit or the checksum is wrong.
+bool DecodeStruct(std::string_view text, void* out, std::size_t size);
+
+// Held while a read-modify-write of one file is in progress.
+class IFileLock {
+ public:
+  virtual ~IFileLock() = default;
+};
+
+// Where the INI files live: the real file system on Windows, memory in tests.
+// Paths are Windows paths ("C:\\dir\\config.ini").
+class IFileStore {
+ public:
+  virtual ~IFileStore() = default;
+  // The whole file; nullopt when it does not exist or cannot be read.
+  virtual std::optional<std::string> ReadFile(const std::string& path) = 0;
+  // Replaces the file with content: afterwards it holds the old content or the new,
+  // never a mix. False when it could not be written.
+  [[nodiscard]] virtual bool ReplaceFile(const std::string& path, std::string_view content) = 0;
+  // Opens the file for reading and closes it again.
+  virtual bool FileExists(const std::string& path) = 0;
+  // Serialises read-modify-write of path across threads and processes.
+  virtual std::unique_ptr<IFileLock> Lock(const std::string& path) = 0;
+};
+
+// Parses the file once (empty document when it is missing).
+IniDocument LoadIni(IFileStore& store, const std::string& path);
+
+// One read-modify-write of a file under its lock: parse once, change, write once.
+class IniUpdate {
+ public:
+  IniUpdate(IFileStore& store, std::string path);
+  IniDocument& Doc() { return m_doc; }
+  [[nodiscard]] bool Commit();
+
+ private:
+  IFileStore& m_store;
+  std::string m_path;
+  std::unique_ptr<IFileLock> m_lock;
+  IniDocument m_doc;
+};
+
+}  // namespace karvo::settings
