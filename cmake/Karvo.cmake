@@ -34,7 +34,7 @@ endfunction()
 
 # karvo_subsystem_library(<name> [LIBS <targets...>] [WIN_LIBS <targets...>])
 # In the calling directory: the portable *.cpp files (all but *_win.cpp and
-# *_main*.cpp) form karvo_<name>; on Windows the *_win.cpp files form
+# *_main*.cpp; *_posix.cpp only in the native build) form karvo_<name>; on Windows the *_win.cpp files form
 # karvo_<name>_win on top of it and the platform layer.
 function(karvo_subsystem_library name)
   cmake_parse_arguments(ARG "" "" "LIBS;WIN_LIBS" ${ARGN})
@@ -45,6 +45,10 @@ function(karvo_subsystem_library name)
     get_filename_component(n ${f} NAME)
     if(n MATCHES "_main")
       continue()
+    elseif(n MATCHES "_posix\\.cpp$")
+      if(NOT WIN32)
+        list(APPEND core ${f})
+      endif()
     elseif(n MATCHES "_win\\.cpp$")
       list(APPEND win ${f})
     else()
