@@ -20,25 +20,40 @@ class IniDocument {
 
   // GetPrivateProfileStringA: first matching section, first matching key
   // (names case-insensitive, trimmed), value trimmed, matching quotes removed.
-  // nullopt when the key is absent.
+  // nullopt when the key is absent. The value ends at an embedded NUL, as the
+  // C string the real function returns would.
   std::optional<std::string> GetString(std::string_view section, std::string_view key) const;
   // GetPrivateProfileIntA: decimal, optional sign, wrapping, stops at the first
-  // non-digit; defaultValue when the key is absent.
+  // non-digit; defaultValue when the key is absent or its value empty.
   int GetInt(std::string_view section, std::string_view key, int defaultValue) const;
   // GetPrivateProfileStructA: hex pairs plus additive checksum; false (and out
   // untouched) when absent, of the wrong length, with a bad digit or checksum.
   bool GetStruct(std::string_view section, std::string_view key, void* out, std::size_t size) const;
+  bool HasSection(std::string_view section) const;
 
   // WritePrivateProfileStringA: value stored as given (no quoting); a new key goes
-  // to the end of its section, a new section to the end of the file.
+  // to the end of its section, a new section to the end of the file. A value is cut
+  // at its first line break or NUL so it can never inject lines; an empty name, or
+  // one that could not be read back as written, leaves the document unchanged.
   void SetString(std::string_view section, std::string_view key, std::string_view value);
   void SetInt(std::string_view section, std::string_view key, int value);  // "%d"
   // WritePrivateProfileStructA: uppercase hex pairs, then the checksum byte.
-  void SetStruct(std::string_view section, std::string_view key, const void* data, std::size_t size);
-  void DeleteKey(std::string_view section, std::string_view key);  // NULL value
-  void DeleteSection(std::string_view section);                    // NULL key
+  void SetStruct(std::string_view section, std::string_view key, const void* data,
+                 std::size_t size);
+  // NULL value: removes the key (every copy of it in the section reads see).
+  void DeleteKey(std::string_view section, std::string_view key);
+  // NULL key: removes the section with its lines (every section of that name).
+  void DeleteSection(std::string_view section);
 
-  struct Line;  // implementation detail, public for the parser's helpers
+  // One line of the file as read or written; implementation detail.
+  struct Line {
+    enum class Kind { kOther, kSection, kKey };
+    std::string raw;  // the bytes of the line without its end
+    std::string end;  // "\r\n", "\n" or "" (a last line without an end)
+    Kind kind = Kind::kOther;
+    std::string name;   // trimmed section or key name
+    std::string value;  // trimmed value of a key line
+  };
 
  private:
   std::vector<Line> m_lines;
@@ -46,7 +61,8 @@ class IniDocument {
 
 // Encodes bytes as the private-profile struct value (hex pairs + checksum).
 std::string EncodeStruct(const void* data, std::size_t size);
-// Decodes a struct value; false when the length, a digit or the checksum is wrong.
+// Decodes a struct value; false (out untouched) when the length, a digit or the
+// checksum is wrong. Lowercase digits are accepted.
 bool DecodeStruct(std::string_view text, void* out, std::size_t size);
 
 // Held while a read-modify-write of one file is in progress.
@@ -75,16 +91,21 @@ class IFileStore {
 IniDocument LoadIni(IFileStore& store, const std::string& path);
 
 // One read-modify-write of a file under its lock: parse once, change, write once.
+// A file that exists but cannot be read is never overwritten: Commit fails.
 class IniUpdate {
  public:
   IniUpdate(IFileStore& store, std::string path);
   IniDocument& Doc() { return m_doc; }
+  // Writes the document when it differs from the file; true when the file now
+  // holds it.
   [[nodiscard]] bool Commit();
 
  private:
   IFileStore& m_store;
   std::string m_path;
   std::unique_ptr<IFileLock> m_lock;
+  std::optional<std::string> m_original;
+  bool m_unreadable = false;
   IniDocument m_doc;
 };
 
