@@ -1,0 +1,41 @@
+#pragma once
+// The configuration worker's message handling: which job a 1649 message starts, the busy and
+// cancel flags around it, and what is posted when it ends. The jobs themselves are behind
+// IWorkerJobs; the thread and its message loop are the caller's.
+#include <atomic>
+#include <cstdint>
+
+#include "monitor/monitor_core.h"
+
+namespace karvo::monitor {
+
+class IWorkerJobs {
+ public:
+  virtual ~IWorkerJobs() = default;
+  // Upload of the changed settings, or of the device defaults when restoreDefaults.
+  virtual void Upload(bool restoreDefaults) = 0;
+  // Whole configuration back from the mouse; true when it was read.
+  [[nodiscard]] virtual bool ReadBack() = 0;
+  virtual void SendCurrentProfile() = 0;
+  virtual void SendHostControl(int value) = 0;
+  // 1256 to the configurator window, when it exists.
+  virtual void PostApplyFinished() = 0;
+};
+
+enum class WorkerOutcome { Dropped, Ran };
+
+class ConfigWorker {
+ public:
+  ConfigWorker(IWorkerJobs& jobs, WorkerFlags& flags, const std::atomic<DeviceState>& state)
+      : m_jobs(jobs), m_flags(flags), m_state(state) {}
+
+  // One 1649 message taken from the queue.
+  WorkerOutcome Handle(std::uintptr_t job, std::intptr_t param);
+
+ private:
+  IWorkerJobs& m_jobs;
+  WorkerFlags& m_flags;
+  const std::atomic<DeviceState>& m_state;
+};
+
+}  // namespace karvo::monitor
