@@ -1,0 +1,241 @@
+#include "sim/virtual_mouse_win.h"
+
+#include <cstring>
+#include <vector>
+
+#include "platform/debug_log.h"
+
+namespace karvo::sim {
+namespace {
+
+using platform::DebugLog;
+using platform::DebugLogLastError;
+
+constexpr char kStateFileName[] = "hidgate.state";
+// A state file is a few hundred bytes; anything much larger is not ours.
+constexpr DWORD kMaxStateFile = 64 * 1024;
+constexpr DWORD kStopTimeoutMs = 5000;
+
+std::string StatePathBesideModule() {
+  HMODULE module = nullptr;
+  if (!::GetModuleHandleExA(
+          GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+          reinterpret_cast<LPCSTR>(&StatePathBesideModule), &module)) {
+    DebugLogLastError("GetModuleHandleExA");
+    return kStateFileName;
+  }
+  char path[MAX_PATH];
+  const DWORD n = ::GetModuleFileNameA(module, path, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) {
+    DebugLogLastError("GetModuleFileNameA");
+    return kStateFileName;
+  }
+  std::string dir(path, n);
+  const std::size_t slash = dir.find_last_of("\\/");
+  dir.resize(slash == std::string::npos ? 0 : slash + 1);
+  return dir + kStateFileName;
+}
+
+std::vector<std::uint8_t> ReadStateFile(const std::string& path) {
+  platform::UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return {};
+  LARGE_INTEGER size{};
+  if (!::GetFileSizeEx(file.Get(), &size) || size.QuadPart > kMaxStateFile) return {};
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size.QuadPart));
+  DWORD read = 0;
+  if (!bytes.empty() &&
+      (!::ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
+       read != bytes.size())) {
+    DebugLogLastError("ReadFile of the virtual mouse state");
+    return {};
+  }
+  return bytes;
+}
+
+}  // namespace
+
+VirtualMouse& VirtualMouse::Instance() {
+  static VirtualMouse* const instance = new VirtualMouse(StatePathBesideModule());
+  return *instance;
+}
+
+VirtualMouse::VirtualMouse(std::string statePath)
+    : m_statePath(std::move(statePath)), m_startTicks(::GetTickCount()) {
+  const std::vector<std::uint8_t> stored = ReadStateFile(m_statePath);
+  m_firmware = std::make_unique<Firmware>(*this, stored);
+}
+
+BOOL VirtualMouse::OpenDevMonitor(HWND window, UINT eventMessage, UINT arrivalMessage) {
+  {
+    std::lock_guard lock(m_lock);
+    m_window = window;
+    m_eventMessage = eventMessage;
+    m_arrivalMessage = arrivalMessage;
+  }
+  if (!m_thread && !StartChannel()) StopChannel();
+  return TRUE;
+}
+
+BOOL VirtualMouse::CloseDevMonitor() {
+  {
+    std::lock_guard lock(m_lock);
+    m_window = nullptr;
+  }
+  StopChannel();
+  return TRUE;
+}
+
+BOOL VirtualMouse::OpenFeatureDevice() {
+  std::lock_guard lock(m_lock);
+  return m_firmware->OpenFeatureDevice() ? TRUE : FALSE;
+}
+
+BOOL VirtualMouse::CloseFeatureDevice() {
+  std::lock_guard lock(m_lock);
+  m_firmware->CloseFeatureDevice();
+  return TRUE;
+}
+
+BOOL VirtualMouse::SetFeature(void* report, DWORD length) {
+  if (report == nullptr || length == 0) return FALSE;
+  std::lock_guard lock(m_lock);
+  return m_firmware->SetFeature({static_cast<const std::uint8_t*>(report), length}) ? TRUE
+                                                                                     : FALSE;
+}
+
+BOOL VirtualMouse::GetFeature(void* report, DWORD length) {
+  if (report == nullptr || length == 0) return FALSE;
+  std::lock_guard lock(m_lock);
+  return m_firmware->GetFeature({static_cast<std::uint8_t*>(report), length}) ? TRUE : FALSE;
+}
+
+// Called by the firmware, so m_lock is held.
+void VirtualMouse::PostEvent(std::uint32_t word) {
+  if (m_window == nullptr) return;
+  if (!::PostMessageA(m_window, m_eventMessage, word >> 16, word & 0xFFFF)) {
+    DebugLogLastError("PostMessageA of a virtual mouse event");
+  }
+}
+
+void VirtualMouse::PostPresence(bool arrived) {
+  if (m_window == nullptr) return;
+  if (!::PostMessageA(m_window, m_arrivalMessage, arrived ? 1 : 0, 0)) {
+    DebugLogLastError("PostMessageA of a virtual mouse arrival");
+  }
+}
+
+// Written to a side file and moved over the old one, so a crash mid-write leaves the
+// previous state rather than a torn file.
+void VirtualMouse::SaveState(std::span<const std::uint8_t> bytes) {
+  const std::string temp = m_statePath + ".tmp";
+  {
+    platform::UniqueFile file(::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr,
+                                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+      DebugLogLastError("CreateFileA of the virtual mouse state");
+      return;
+    }
+    DWORD written = 0;
+    if (!::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                     nullptr) ||
+        written != bytes.size()) {
+      DebugLogLastError("WriteFile of the virtual mouse state");
+      return;
+    }
+  }
+  if (!::MoveFileExA(temp.c_str(), m_statePath.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    DebugLogLastError("MoveFileExA of the virtual mouse state");
+  }
+}
+
+std::uint64_t VirtualMouse::NowMs() { return ::GetTickCount() - m_startTicks; }
+
+bool VirtualMouse::StartChannel() {
+  SECURITY_DESCRIPTOR descriptor;
+  if (!::InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) ||
+      !::SetSecurityDescriptorDacl(&descriptor, TRUE, nullptr, FALSE)) {
+    DebugLogLastError("security descriptor of the virtual mouse channel");
+    return false;
+  }
+  SECURITY_ATTRIBUTES attributes{sizeof attributes, &descriptor, FALSE};
+
+  m_mapping.Reset(::CreateFileMappingA(INVALID_HANDLE_VALUE, &attributes, PAGE_READWRITE, 0,
+                                       sizeof(ChannelBlock), kChannelMappingName));
+  if (!m_mapping) {
+    DebugLogLastError("CreateFileMappingA of the virtual mouse channel");
+    return false;
+  }
+  if (::GetLastError() == ERROR_ALREADY_EXISTS) {
+    // Another process's virtual mouse owns the channel; mousectl talks to that one.
+    DebugLog("virtual mouse channel already served elsewhere");
+    return false;
+  }
+  m_view.Reset(::MapViewOfFile(m_mapping.Get(), FILE_MAP_ALL_ACCESS, 0, 0, sizeof(ChannelBlock)));
+  m_channelMutex.Reset(::CreateMutexA(&attributes, FALSE, kChannelMutexName));
+  m_requestEvent.Reset(::CreateEventA(&attributes, FALSE, FALSE, kChannelRequestEventName));
+  m_replyEvent.Reset(::CreateEventA(&attributes, FALSE, FALSE, kChannelReplyEventName));
+  m_stopEvent.Reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  if (!m_view || !m_channelMutex || !m_requestEvent || !m_replyEvent || !m_stopEvent) {
+    DebugLogLastError("virtual mouse channel objects");
+    return false;
+  }
+  m_thread.Reset(::CreateThread(nullptr, 0, &VirtualMouse::ServeThread, this, 0, nullptr));
+  if (!m_thread) {
+    DebugLogLastError("CreateThread of the virtual mouse channel");
+    return false;
+  }
+  return true;
+}
+
+void VirtualMouse::StopChannel() {
+  if (m_thread) {
+    if (!::SetEvent(m_stopEvent.Get())) DebugLogLastError("SetEvent to stop the channel");
+    if (::WaitForSingleObject(m_thread.Get(), kStopTimeoutMs) != WAIT_OBJECT_0) {
+      DebugLog("virtual mouse channel thread did not stop");
+      // Its handles stay open so the thread cannot touch freed objects.
+      static_cast<void>(m_thread.Release());
+      static_cast<void>(m_view.Release());
+      return;
+    }
+    m_thread.Reset();
+  }
+  m_view.Reset();
+  m_mapping.Reset();
+  m_channelMutex.Reset();
+  m_requestEvent.Reset();
+  m_replyEvent.Reset();
+  m_stopEvent.Reset();
+}
+
+DWORD WINAPI VirtualMouse::ServeThread(void* param) {
+  auto* self = static_cast<VirtualMouse*>(param);
+  const HANDLE waits[2] = {self->m_stopEvent.Get(), self->m_requestEvent.Get()};
+  for (;;) {
+    const DWORD r = ::WaitForMultipleObjects(2, waits, FALSE, INFINITE);
+    if (r != WAIT_OBJECT_0 + 1) {
+      if (r == WAIT_FAILED) DebugLogLastError("WaitForMultipleObjects in the channel");
+      return 0;
+    }
+    try {
+      self->ServeRequest();
+    } catch (...) {
+      DebugLog("virtual mouse channel request failed");
+    }
+  }
+}
+
+void VirtualMouse::ServeRequest() {
+  auto* block = static_cast<ChannelBlock*>(m_view.Get());
+  ChannelRequest request;
+  std::memcpy(&request, &block->request, sizeof request);  // the client may still write
+  Reply reply{kExitMalformed, kUsage};
+  if (const auto command = DecodeRequest(request)) {
+    std::lock_guard lock(m_lock);
+    reply = Execute(*m_firmware, *command);
+  }
+  EncodeReply(reply, request.sequence, block->reply);
+  if (!::SetEvent(m_replyEvent.Get())) DebugLogLastError("SetEvent of the channel reply");
+}
+
+}  // namespace karvo::sim
