@@ -1,4 +1,4 @@
-#include "src/settings/ini_document.h"
+#include "settings/ini_document.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "src/settings/memory_file_store.h"
+#include "settings/memory_file_store.h"
 
 namespace karvo::settings {
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "src/settings/ini_document.h"
+#include "settings/ini_document.h"
 
 namespace karvo::settings {
 

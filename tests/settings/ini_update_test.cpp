@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "src/settings/ini_document.h"
-#include "src/settings/memory_file_store.h"
+#include "settings/ini_document.h"
+#include "settings/memory_file_store.h"
 
 namespace karvo::settings {
 namespace {
