@@ -110,7 +110,8 @@ int WriteSystemMouseSettings(IRegistry& registry, SettingsImage* image) {
     std::unique_ptr<IRegistryKey> mouse = registry.OpenOrCreateKey(kMouseKey);
     if (!mouse) return -1;
     const AccelerationRow& row = kAccelerationTable[image->SysAccelerationFlag != 0 ? 1 : 0];
-    bool ok = WriteInt(*mouse, "DoubleClickSpeed", DoubleClickMsFromLevel(image->SysDbleClickSpeed));
+    bool ok =
+        WriteInt(*mouse, "DoubleClickSpeed", DoubleClickMsFromLevel(image->SysDbleClickSpeed));
     ok = WriteInt(*mouse, "MouseSensitivity", image->SysMouseSpeed) && ok;
     ok = WriteInt(*mouse, "MouseSpeed", row.Speed) && ok;
     ok = WriteInt(*mouse, "MouseThreshold1", row.Threshold1) && ok;

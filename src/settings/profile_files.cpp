@@ -76,7 +76,8 @@ bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 void LoadProfileDocument(const IniDocument& doc, ProfileSettings* record) {
   SetFieldText(record->ProFileName,
                doc.GetString(kSettingSection, "ProFileName").value_or(std::string()));
-  SetFieldText(record->GameFile, doc.GetString(kSettingSection, "GameFile").value_or(std::string()));
+  SetFieldText(record->GameFile,
+               doc.GetString(kSettingSection, "GameFile").value_or(std::string()));
   for (const IntKey& key : kLoadedInts) {
     record->*key.Field = doc.GetInt(kSettingSection, key.Name, -1);
   }
@@ -138,7 +139,8 @@ int SettingsFiles::SetDefaults(SettingsImage* image) {
 }
 
 int SettingsFiles::LoadAll(SettingsImage* image) {
-  image->CurrentProfile = LoadIni(m_store, ConfigPath()).GetInt(kSettingSection, "CurrentProfile", -1);
+  image->CurrentProfile =
+      LoadIni(m_store, ConfigPath()).GetInt(kSettingSection, "CurrentProfile", -1);
   for (int slot = 0; slot < kProfileCount; ++slot) {
     const std::string path = ProfilePath(slot);
     std::optional<std::string> text;
@@ -219,7 +221,8 @@ int SettingsFiles::SetProfileFileName(int n, std::string_view name) {
 int SettingsFiles::ReadOsdSetting(OSDSetting* record, bool useParentDir) {
   std::string dir = useParentDir ? ParentDirectory(m_programDir) : m_programDir;
   OSDSetting loaded;
-  if (!LoadIni(m_store, dir + "config.ini").GetStruct(kOsdSection, kOsdKey, &loaded, sizeof loaded)) {
+  if (!LoadIni(m_store, dir + "config.ini")
+           .GetStruct(kOsdSection, kOsdKey, &loaded, sizeof loaded)) {
     return 0;
   }
   TerminateTextFields(&loaded);

@@ -24,8 +24,8 @@ class SettingsFiles {
   SettingsFiles(IFileStore& store, IRegistry& registry, std::string programDir);
 
   const std::string& GetProgramDir() const { return m_programDir; }
-  std::string ConfigPath() const;              // ProgramDir + "config.ini"
-  std::string ProfilePath(int slot) const;     // ProgramDir + "config\\Default<slot>.kmp"
+  std::string ConfigPath() const;           // ProgramDir + "config.ini"
+  std::string ProfilePath(int slot) const;  // ProgramDir + "config\\Default<slot>.kmp"
 
   // Defaults of every slot, then the Windows mouse settings written from them.
   int SetDefaults(SettingsImage* image);

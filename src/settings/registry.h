@@ -14,8 +14,7 @@ class IRegistryKey {
   virtual ~IRegistryKey() = default;
   // A REG_SZ value of at most maxBytes bytes including its terminator (stored
   // terminated or not); nullopt when absent, of another type or longer.
-  virtual std::optional<std::string> ReadString(const std::string& name,
-                                                std::size_t maxBytes) = 0;
+  virtual std::optional<std::string> ReadString(const std::string& name, std::size_t maxBytes) = 0;
   // Stores text as REG_SZ; the data size counts the terminating zero only when
   // withTerminator is set.
   [[nodiscard]] virtual bool WriteString(const std::string& name, std::string_view text,

@@ -238,16 +238,16 @@ struct ButtonRecordDefault {
   std::uint8_t FunctionCode;
 };
 inline constexpr ButtonRecordDefault kButtonRecordDefaults[kButtonRecordCount] = {
-    {7, 9},   {8, 10}, {2, 3},  {3, 7},  {4, 8},  {5, 14}, {6, 15},
+    {7, 9},   {8, 10},  {2, 3},   {3, 7},  {4, 8},  {5, 14}, {6, 15},
     {16, 31}, {17, 32}, {11, 30}, {12, 6}, {13, 6}, {14, 6}, {15, 6}};
 
 // Pure record operations; each returns as the suite's callers expect.
-int ResetImage(SettingsImage* image);                    // 0
+int ResetImage(SettingsImage* image);                       // 0
 int SetProfileDefaults(ProfileSettings* record, int slot);  // 0; slot 0..4
-void SetMacroKeyDefaults(MacroKeyInfo* record, int n);   // n 0..13
-int CopyProfileToHeader(SettingsImage* image);  // 0 when CurrentProfile is not 0..4
-int CopyHeaderToProfile(SettingsImage* image);  // 0 when CurrentProfile is not 0..4
-int SetOsdDefaults(OSDSetting* record);         // 0
+void SetMacroKeyDefaults(MacroKeyInfo* record, int n);      // n 0..13
+int CopyProfileToHeader(SettingsImage* image);              // 0 when CurrentProfile is not 0..4
+int CopyHeaderToProfile(SettingsImage* image);              // 0 when CurrentProfile is not 0..4
+int SetOsdDefaults(OSDSetting* record);                     // 0
 // Terminates the text fields of a record that came from outside.
 void TerminateTextFields(MacroKeyInfo* record);
 void TerminateTextFields(OSDSetting* record);

@@ -57,8 +57,7 @@ class FakeRegistry final : public IRegistry {
       if (text.size() + 1 > maxBytes) return std::nullopt;
       return text;
     }
-    bool WriteString(const std::string& name, std::string_view text,
-                     bool withTerminator) override {
+    bool WriteString(const std::string& name, std::string_view text, bool withTerminator) override {
       if (m_owner.m_writesFail) return false;
       std::string data(text);
       if (withTerminator) data.push_back('\0');

@@ -38,11 +38,11 @@ std::map<int, int> UsPairs() {
   for (int i = 0; i < 26; ++i) pairs[letters[i]] = letterScans[i];
   for (int d = 1; d <= 9; ++d) pairs['0' + d] = 1 + d;
   pairs['0'] = 0x0B;
-  const std::pair<int, int> others[] = {
-      {0x0D, 0x1C}, {0x1B, 0x01}, {0x08, 0x0E}, {0x09, 0x0F}, {0x20, 0x39}, {0xBD, 0x0C},
-      {0xBB, 0x0D}, {0xDB, 0x1A}, {0xDD, 0x1B}, {0xDC, 0x2B}, {0xBA, 0x27}, {0xDE, 0x28},
-      {0xC0, 0x29}, {0xBC, 0x33}, {0xBE, 0x34}, {0xBF, 0x35}, {0x14, 0x3A}, {0x7A, 0x57},
-      {0x7B, 0x58}};
+  const std::pair<int, int> others[] = {{0x0D, 0x1C}, {0x1B, 0x01}, {0x08, 0x0E}, {0x09, 0x0F},
+                                        {0x20, 0x39}, {0xBD, 0x0C}, {0xBB, 0x0D}, {0xDB, 0x1A},
+                                        {0xDD, 0x1B}, {0xDC, 0x2B}, {0xBA, 0x27}, {0xDE, 0x28},
+                                        {0xC0, 0x29}, {0xBC, 0x33}, {0xBE, 0x34}, {0xBF, 0x35},
+                                        {0x14, 0x3A}, {0x7A, 0x57}, {0x7B, 0x58}};
   for (auto [vk, scan] : others) pairs[vk] = scan;
   for (int f = 0; f < 10; ++f) pairs[0x70 + f] = 0x3B + f;
   return pairs;
@@ -91,13 +91,33 @@ TEST(KeyNames, NamesAndGaps) {
   struct Case {
     int vk;
     const char* name;
-  } cases[] = {{0x41, "A"},          {0x5A, "Z"},          {0x31, "1"},         {0x30, "0"},
-               {0x0D, "Enter"},      {0x1B, "Esc"},        {0x08, "BackSpace"}, {0x6C, "Num_ "},
-               {0xDC, "\\"},         {0x70, "F1"},         {0x79, "F10"},       {0x7A, "F11"},
-               {0x7B, "F12"},        {0x21, "Page UP"},    {0x29, "Select"},    {0x2B, "Execute"},
-               {0x2F, "Help"},       {0xF2, "Wheel"},      {0xF4, "Side Button 2"},
-               {0x5D, "APP"},        {0x90, "Number Lock"}, {7, ""},            {245, ""},
-               {-1, ""},             {0x2A, ""},           {0x7C, ""},          {0x40, ""},
+  } cases[] = {{0x41, "A"},
+               {0x5A, "Z"},
+               {0x31, "1"},
+               {0x30, "0"},
+               {0x0D, "Enter"},
+               {0x1B, "Esc"},
+               {0x08, "BackSpace"},
+               {0x6C, "Num_ "},
+               {0xDC, "\\"},
+               {0x70, "F1"},
+               {0x79, "F10"},
+               {0x7A, "F11"},
+               {0x7B, "F12"},
+               {0x21, "Page UP"},
+               {0x29, "Select"},
+               {0x2B, "Execute"},
+               {0x2F, "Help"},
+               {0xF2, "Wheel"},
+               {0xF4, "Side Button 2"},
+               {0x5D, "APP"},
+               {0x90, "Number Lock"},
+               {7, ""},
+               {245, ""},
+               {-1, ""},
+               {0x2A, ""},
+               {0x7C, ""},
+               {0x40, ""},
                {0x10, ""}};
   for (const Case& c : cases) EXPECT_EQ(GetKeyName(c.vk), c.name) << c.vk;
   int named = 0;
@@ -123,10 +143,9 @@ TEST(KeyCodeLookups, AzertyStoresThePhysicalUsKey) {
     int vk;
     int keyCode;
   } cases[] = {
-      {'A', 0x14}, {'Q', 0x04}, {'Z', 0x1A}, {'W', 0x1D}, {'M', 0x33},
-      {0xBC, 0x10},  // comma on the US M key
-      {'1', 0x1E}, {0x0D, 0x28},
-      {0x25, 0x50},  // arrows have no positional meaning
+      {'A', 0x14},  {'Q', 0x04},  {'Z', 0x1A},
+      {'W', 0x1D},  {'M', 0x33},  {0xBC, 0x10},  // comma on the US M key
+      {'1', 0x1E},  {0x0D, 0x28}, {0x25, 0x50},  // arrows have no positional meaning
       {0xBD, 0x2D},  // the layout cannot place it: the table's own code stands
   };
   for (const Case& c : cases) {

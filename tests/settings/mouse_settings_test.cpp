@@ -20,7 +20,7 @@ struct SevenInts {
 };
 
 SevenInts Header(const SettingsImage& image) {
-  return {image.SysDbleClickSpeed, image.SysScrollWheelSpeed, image.SysScrollWheelFlag,
+  return {image.SysDbleClickSpeed,  image.SysScrollWheelSpeed, image.SysScrollWheelFlag,
           image.SysTiltWheelSpeed,  image.SysMouseSpeed,       image.SysAcceleration,
           image.SysAccelerationFlag};
 }
@@ -76,8 +76,8 @@ TEST(MouseSettingsConversion, AccelerationRowLastMatchWins) {
   struct Case {
     int speed, t1, t2, row;
   } cases[] = {
-      {0, 0, 0, 0},   {1, 6, 10, 1},  {1, 8, 0, 6},  {1, 4, 0, 10}, {1, 13, 0, -1},
-      {2, 4, 5, 19},  {2, 4, 13, 11}, {2, 4, 14, -1}, {3, 0, 0, -1}, {1, 0, 0, 10},
+      {0, 0, 0, 0},  {1, 6, 10, 1},  {1, 8, 0, 6},   {1, 4, 0, 10}, {1, 13, 0, -1},
+      {2, 4, 5, 19}, {2, 4, 13, 11}, {2, 4, 14, -1}, {3, 0, 0, -1}, {1, 0, 0, 10},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(AccelerationRowFor(c.speed, c.t1, c.t2), c.row)
@@ -89,9 +89,17 @@ TEST(MouseSettingsConversion, ParseDecimalReadsLikeAtoi) {
   struct Case {
     const char* text;
     int value;
-  } cases[] = {{"42", 42},   {"  -7", -7},       {"+3", 3},         {"12abc", 12}, {"", 0},
-               {"abc", 0},   {"\t\n 5", 5},      {"- 5", 0},        {"-1", -1},
-               {"4294967297", 1}, {"2147483648", INT_MIN}};
+  } cases[] = {{"42", 42},
+               {"  -7", -7},
+               {"+3", 3},
+               {"12abc", 12},
+               {"", 0},
+               {"abc", 0},
+               {"\t\n 5", 5},
+               {"- 5", 0},
+               {"-1", -1},
+               {"4294967297", 1},
+               {"2147483648", INT_MIN}};
   for (const Case& c : cases) EXPECT_EQ(ParseDecimal(c.text), c.value) << '"' << c.text << '"';
 }
 
@@ -225,7 +233,8 @@ TEST_F(MouseSettingsTest, ReadThenWriteRoundTrips) {
   ASSERT_EQ(CopyHeaderToProfile(m_image.get()), 1);
   FakeRegistry out;
   ASSERT_EQ(WriteSystemMouseSettings(out, m_image.get()), 1);
-  for (const char* name : {"MouseSensitivity", "MouseSpeed", "MouseThreshold1", "MouseThreshold2"}) {
+  for (const char* name :
+       {"MouseSensitivity", "MouseSpeed", "MouseThreshold1", "MouseThreshold2"}) {
     EXPECT_EQ(out.Text(kMouse, name), m_registry.Text(kMouse, name)) << name;
   }
   EXPECT_EQ(out.Text(kMouse, "DoubleClickSpeed"), "550");

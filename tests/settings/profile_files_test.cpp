@@ -32,12 +32,11 @@ std::vector<std::string> KeysInOrder(const std::string& text) {
 void FillSavedFields(ProfileSettings* p, int seed) {
   SetFieldText(p->ProFileName, "Sniper " + std::to_string(seed));
   SetFieldText(p->GameFile, "C:\\Games\\game" + std::to_string(seed) + ".exe");
-  std::int32_t* ints[] = {&p->MediaOption,      &p->HDDKeyboard,       &p->DbleClickSpeed,
-                          &p->ScrollWheelSpeed, &p->ScrollWheelFlag,   &p->TiltWheelSpeed,
-                          &p->MouseSpeed,       &p->XYSensitivityEnabled, &p->XSensitivity,
-                          &p->YSensitivity,     &p->PollingRate,       &p->DpiStepOnOffFlag,
-                          &p->CurrentDpiDefault, &p->CpiSettingValue1, &p->CpiSettingValue2,
-                          &p->CpiSettingValue3};
+  std::int32_t* ints[] = {
+      &p->MediaOption,       &p->HDDKeyboard,      &p->DbleClickSpeed,   &p->ScrollWheelSpeed,
+      &p->ScrollWheelFlag,   &p->TiltWheelSpeed,   &p->MouseSpeed,       &p->XYSensitivityEnabled,
+      &p->XSensitivity,      &p->YSensitivity,     &p->PollingRate,      &p->DpiStepOnOffFlag,
+      &p->CurrentDpiDefault, &p->CpiSettingValue1, &p->CpiSettingValue2, &p->CpiSettingValue3};
   int v = seed * 100;
   for (std::int32_t* field : ints) *field = ++v;
   for (std::int32_t& flag : p->ModeSwitchFlag) flag = ++v;
@@ -155,8 +154,7 @@ TEST_F(ProfileFilesTest, LoadWithoutFilesGivesDefaults) {
   EXPECT_EQ(m_files.LoadAll(m_image.get()), 1);
   EXPECT_EQ(m_image->CurrentProfile, -1);
   for (int slot = 0; slot < kProfileCount; ++slot) {
-    EXPECT_EQ(FieldText(m_image->Profiles[slot].ProFileName),
-              "Default" + std::to_string(slot + 1));
+    EXPECT_EQ(FieldText(m_image->Profiles[slot].ProFileName), "Default" + std::to_string(slot + 1));
     EXPECT_EQ(m_image->Profiles[slot].MouseSpeed, 11);
     EXPECT_EQ(m_image->Profiles[slot].MacroKeys[7].FunctionCode, 31);
   }
@@ -185,7 +183,8 @@ TEST_F(ProfileFilesTest, SaveAllThenLoadAllRestoresEverySavedKey) {
 TEST_F(ProfileFilesTest, SaveAllParsesAndWritesEachFileOnce) {
   m_store.SetFile(kConfig, "[OSDData]\r\nMessage=hello\r\n");
   m_image->CurrentProfile = 0;
-  for (int slot = 0; slot < kProfileCount; ++slot) SetProfileDefaults(&m_image->Profiles[slot], slot);
+  for (int slot = 0; slot < kProfileCount; ++slot)
+    SetProfileDefaults(&m_image->Profiles[slot], slot);
   ASSERT_EQ(m_files.SaveAll(m_image.get()), 1);
   EXPECT_EQ(m_store.WriteCount(kConfig), 1);
   EXPECT_LE(m_store.ReadCount(kConfig), 1);
@@ -204,12 +203,12 @@ TEST_F(ProfileFilesTest, ProfileFileKeyOrder) {
   SetProfileDefaults(&m_image->Profiles[0], 0);
   ASSERT_EQ(m_files.SaveProfileFile(&m_image->Profiles[0], "C:\\p.kmp"), 1);
   std::vector<std::string> expected = {
-      "ProFileName",       "GameFile",         "PictureFile",      "DbleClickSpeed",
-      "TiltWheelSpeed",    "ScrollWheelSpeed", "ScrollWheelFlag",  "MouseSpeed",
-      "Acceleration",      "AccelerationFlag", "MainSensitivity",  "XYSensitivityEnabled",
-      "XSensitivity",      "YSensitivity",     "MediaOption",      "HDDKeyboard",
-      "PollingRate",       "DpiStepOnOffFlag", "CurrentDpiDefault", "CpiSettingValue1",
-      "CpiSettingValue2",  "CpiSettingValue3"};
+      "ProFileName",      "GameFile",         "PictureFile",       "DbleClickSpeed",
+      "TiltWheelSpeed",   "ScrollWheelSpeed", "ScrollWheelFlag",   "MouseSpeed",
+      "Acceleration",     "AccelerationFlag", "MainSensitivity",   "XYSensitivityEnabled",
+      "XSensitivity",     "YSensitivity",     "MediaOption",       "HDDKeyboard",
+      "PollingRate",      "DpiStepOnOffFlag", "CurrentDpiDefault", "CpiSettingValue1",
+      "CpiSettingValue2", "CpiSettingValue3"};
   for (int n = 0; n < 7; ++n) expected.push_back("ModeSwitchFlag" + std::to_string(n));
   for (int n = 0; n < 14; ++n) expected.push_back("MacroKeyInfo" + std::to_string(n));
   std::string text = File("C:\\p.kmp");
@@ -237,8 +236,7 @@ TEST_F(ProfileFilesTest, DamagedRecordLeavesEverythingElseLoaded) {
   ASSERT_EQ(m_files.LoadProfileFile(&loaded, m_files.ProfilePath(0)), 1);
   for (int n = 0; n < kButtonRecordCount; ++n) {
     if (n == 3) continue;
-    EXPECT_EQ(std::memcmp(&loaded.MacroKeys[n], &saved.MacroKeys[n], sizeof(MacroKeyInfo)), 0)
-        << n;
+    EXPECT_EQ(std::memcmp(&loaded.MacroKeys[n], &saved.MacroKeys[n], sizeof(MacroKeyInfo)), 0) << n;
   }
   // The rejected record is the slot's default record, never half-filled.
   MacroKeyInfo expected;
@@ -332,7 +330,8 @@ TEST_F(ProfileFilesTest, ConfigKeys) {
 
 TEST_F(ProfileFilesTest, FailedWritesAreReported) {
   m_store.SetWritesFail(true);
-  for (int slot = 0; slot < kProfileCount; ++slot) SetProfileDefaults(&m_image->Profiles[slot], slot);
+  for (int slot = 0; slot < kProfileCount; ++slot)
+    SetProfileDefaults(&m_image->Profiles[slot], slot);
   EXPECT_EQ(m_files.SaveAll(m_image.get()), 0);
   EXPECT_EQ(m_files.SaveProfileFile(&m_image->Profiles[0], "C:\\x.kmp"), 0);
   EXPECT_EQ(m_files.SetCurrentProfile(1), 0);
