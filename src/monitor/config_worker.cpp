@@ -6,15 +6,21 @@ namespace karvo::monitor {
 
 WorkerOutcome ConfigWorker::Handle(std::uintptr_t job, std::intptr_t param) {
   if (m_state.load() != DeviceState::Present || m_flags.Stopping) return WorkerOutcome::Dropped;
-  m_flags.Busy = 1;
-  m_flags.Cancel = 0;
+  m_flags.Busy = true;
+  m_flags.Cancel = false;
+  // Looked at again after Busy is set: the exit either sees this job busy and cancels it, or
+  // this job sees the exit.
+  if (m_flags.Stopping) {
+    m_flags.Busy = false;
+    return WorkerOutcome::Dropped;
+  }
   switch (job) {
     case kJobUpload:
       m_jobs.Upload(param == 1);
       m_jobs.PostApplyFinished();
       break;
     case kJobReadBack:
-      if (m_jobs.ReadBack()) m_jobs.SendHostControl(1);
+      m_jobs.ReadBack();
       break;
     case kJobCurrentProfile:
       m_jobs.SendCurrentProfile();
@@ -22,7 +28,7 @@ WorkerOutcome ConfigWorker::Handle(std::uintptr_t job, std::intptr_t param) {
     default:
       break;
   }
-  m_flags.Busy = 0;
+  m_flags.Busy = false;
   return WorkerOutcome::Ran;
 }
 

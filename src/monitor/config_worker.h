@@ -14,10 +14,10 @@ class IWorkerJobs {
   virtual ~IWorkerJobs() = default;
   // Upload of the changed settings, or of the device defaults when restoreDefaults.
   virtual void Upload(bool restoreDefaults) = 0;
-  // Whole configuration back from the mouse; true when it was read.
-  [[nodiscard]] virtual bool ReadBack() = 0;
+  // Whole configuration back from the mouse, followed by the host-control report when it
+  // was read.
+  virtual void ReadBack() = 0;
   virtual void SendCurrentProfile() = 0;
-  virtual void SendHostControl(int value) = 0;
   // 1256 to the configurator window, when it exists.
   virtual void PostApplyFinished() = 0;
 };

@@ -198,7 +198,7 @@ void MonitorCore::CloseIfOpen(Companion companion) {
 }
 
 void MonitorCore::CancelRunningJob() {
-  if (m_flags.Busy) m_flags.Cancel = 1;
+  if (m_flags.Busy) m_flags.Cancel = true;
 }
 
 void MonitorCore::OnTaskbarCreated() {
@@ -212,7 +212,7 @@ void MonitorCore::Shutdown() {
   CloseIfOpen(Companion::Configurator);
   CloseApplets();
   CloseIfOpen(Companion::Osd);
-  m_flags.Stopping = 1;
+  m_flags.Stopping = true;
   CancelRunningJob();
   m_host.StopWorker();
   m_host.StopEventThread();

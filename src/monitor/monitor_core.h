@@ -25,9 +25,9 @@ struct OsdSwitches {
 // ConfigBusy and ConfigCancel: each written by one thread and read by the other.
 // Stopping is set once at exit so that jobs still queued behind the running one are dropped.
 struct WorkerFlags {
-  std::atomic<int> Busy{0};
-  std::atomic<int> Cancel{0};
-  std::atomic<int> Stopping{0};
+  std::atomic<bool> Busy{false};
+  std::atomic<bool> Cancel{false};
+  std::atomic<bool> Stopping{false};
 };
 
 class IMonitorHost {

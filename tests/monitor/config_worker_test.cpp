@@ -17,15 +17,10 @@ class RecordingJobs : public IWorkerJobs {
  public:
   explicit RecordingJobs(WorkerFlags& flags) : m_flags(flags) {}
   Lines Calls;
-  bool ReadBackSucceeds = true;
 
   void Upload(bool restore) override { Add(restore ? "Restore" : "Upload"); }
-  bool ReadBack() override {
-    Add("ReadBack");
-    return ReadBackSucceeds;
-  }
+  void ReadBack() override { Add("ReadBack"); }
   void SendCurrentProfile() override { Add("CurrentProfile"); }
-  void SendHostControl(int value) override { Add("HostControl " + std::to_string(value)); }
   void PostApplyFinished() override { Add("Post 1256"); }
 
  private:
@@ -48,26 +43,23 @@ TEST_F(ConfigWorkerTest, JobsRunBusyWithCancelClearedAndEndIdle) {
   struct Case {
     std::uintptr_t Job;
     std::intptr_t Param;
-    bool ReadBackSucceeds;
     Lines Expected;
   };
   const Case cases[] = {
-      {kJobUpload, 0, true, {"Upload busy=1 cancel=0", "Post 1256 busy=1 cancel=0"}},
-      {kJobUpload, 1, true, {"Restore busy=1 cancel=0", "Post 1256 busy=1 cancel=0"}},
-      {kJobUpload, 2, true, {"Upload busy=1 cancel=0", "Post 1256 busy=1 cancel=0"}},
-      {kJobReadBack, 0, true, {"ReadBack busy=1 cancel=0", "HostControl 1 busy=1 cancel=0"}},
-      {kJobReadBack, 0, false, {"ReadBack busy=1 cancel=0"}},
-      {kJobCurrentProfile, 0, true, {"CurrentProfile busy=1 cancel=0"}},
-      {kJobNone, 0, true, {}},
-      {99, 0, true, {}},
+      {kJobUpload, 0, {"Upload busy=1 cancel=0", "Post 1256 busy=1 cancel=0"}},
+      {kJobUpload, 1, {"Restore busy=1 cancel=0", "Post 1256 busy=1 cancel=0"}},
+      {kJobUpload, 2, {"Upload busy=1 cancel=0", "Post 1256 busy=1 cancel=0"}},
+      {kJobReadBack, 0, {"ReadBack busy=1 cancel=0"}},
+      {kJobCurrentProfile, 0, {"CurrentProfile busy=1 cancel=0"}},
+      {kJobNone, 0, {}},
+      {99, 0, {}},
   };
   for (const Case& c : cases) {
     jobs.Calls.clear();
-    jobs.ReadBackSucceeds = c.ReadBackSucceeds;
-    flags.Cancel = 1;  // left over from an earlier cancelled job
+    flags.Cancel = true;  // left over from an earlier cancelled job
     EXPECT_EQ(worker.Handle(c.Job, c.Param), WorkerOutcome::Ran);
     EXPECT_EQ(jobs.Calls, c.Expected) << "job " << c.Job << " param " << c.Param;
-    EXPECT_EQ(flags.Busy, 0);
+    EXPECT_FALSE(flags.Busy);
   }
 }
 
@@ -79,11 +71,11 @@ TEST_F(ConfigWorkerTest, MessagesWhileTheMouseIsNotPresentAreDroppedWithoutAnswe
     }
   }
   EXPECT_TRUE(jobs.Calls.empty());
-  EXPECT_EQ(flags.Busy, 0);
+  EXPECT_FALSE(flags.Busy);
 }
 
 TEST_F(ConfigWorkerTest, JobsQueuedBehindTheExitAreDropped) {
-  flags.Stopping = 1;
+  flags.Stopping = true;
   EXPECT_EQ(worker.Handle(kJobUpload, 0), WorkerOutcome::Dropped);
   EXPECT_TRUE(jobs.Calls.empty());
 }

@@ -95,22 +95,22 @@ TEST_F(MonitorCoreTest, PresenceWordsOutsideTheTableAreIgnored) {
 TEST_F(MonitorCoreTest, RemovalCancelsOnlyARunningJob) {
   StartPresent();
   core.OnPresence(0);
-  EXPECT_EQ(flags.Cancel, 0);
+  EXPECT_FALSE(flags.Cancel);
   core.OnPresence(1);
-  flags.Busy = 1;
+  flags.Busy = true;
   core.OnPresence(0);
-  EXPECT_EQ(flags.Cancel, 1);
+  EXPECT_TRUE(flags.Cancel);
 }
 
 TEST_F(MonitorCoreTest, ConsoleDisconnectClosesEverythingAndConnectReopens) {
   StartPresent();
-  flags.Busy = 1;
+  flags.Busy = true;
   host.Windows = {Companion::Osd, Companion::LoadNotifier};
   core.OnSessionChange(2);
   EXPECT_EQ(host.Calls, (Lines{"SetDeviceFlag 0", "CloseDevMonitor", "CloseFeatureDevice",
                                "KillTimer 500", "PostTo load 16 0 0", "PostTo osd 16 0 0"}));
   EXPECT_EQ(core.State(), DeviceState::NotOpened);
-  EXPECT_EQ(flags.Cancel, 1);
+  EXPECT_TRUE(flags.Cancel);
 
   host.Calls.clear();
   host.Windows.clear();
@@ -267,7 +267,7 @@ TEST_F(MonitorCoreTest, HandOffOfAnotherSizeChangesNothing) {
 
 TEST_F(MonitorCoreTest, ShutdownRunsInOrder) {
   StartPresent();
-  flags.Busy = 1;
+  flags.Busy = true;
   host.Windows = {Companion::Configurator, Companion::Osd, Companion::LoadNotifier,
                   Companion::MailNotifier, Companion::VoiceNotifier};
   core.Shutdown();
@@ -277,8 +277,8 @@ TEST_F(MonitorCoreTest, ShutdownRunsInOrder) {
                    "PostTo osd 16 0 0", "StopWorker", "StopEventThread", "CloseDevMonitor",
                    "CloseFeatureDevice", "FreeDeviceLibrary", "StopMacroPlayer",
                    "UnregisterSession", "CloseSharedBlock", "RemoveTrayIcon"}));
-  EXPECT_EQ(flags.Cancel, 1);
-  EXPECT_EQ(flags.Stopping, 1);
+  EXPECT_TRUE(flags.Cancel);
+  EXPECT_TRUE(flags.Stopping);
 }
 
 TEST_F(MonitorCoreTest, TaskbarRestartAddsTheIconOnlyWhenItWasShown) {

@@ -1,0 +1,545 @@
+#include "monitor/monitor_window_win.h"
+
+#include <shellapi.h>
+
+#include <cstring>
+#include <span>
+
+#include "monitor/device_reports.h"
+#include "monitor/monitor_messages.h"
+#include "monitor/shared_block_layout.h"
+#include "platform/debug_log.h"
+#include "settings/file_store_win.h"
+#include "settings/mouse_settings.h"
+#include "settings/profile_files_win.h"
+#include "settings/registry_win.h"
+
+namespace karvo::monitor {
+
+namespace {
+constexpr char kWindowClass[] = "KarvoMonitorWindow";
+constexpr DWORD kThreadStackSize = 4096;
+constexpr DWORD kThreadReadyTimeoutMs = 5000;
+constexpr DWORD kEventThreadEndMs = 1000;
+constexpr LONG kSemaphoreMaximum = 100;
+constexpr int kSessionRegisterAttempts = 10;
+constexpr DWORD kSessionRegisterRetryMs = 1000;
+constexpr DWORD kNotifyThisSession = 0;  // NOTIFY_FOR_THIS_SESSION
+
+static_assert(sizeof(settings::SettingsImage) == kSharedBlockSize);
+
+class WinSleeper final : public ISleeper {
+ public:
+  void SleepMs(std::uint32_t ms) override { ::Sleep(ms); }
+};
+
+BlockBytes BytesOf(settings::SettingsImage& image) {
+  return BlockBytes(reinterpret_cast<std::uint8_t*>(&image), kSharedBlockSize);
+}
+
+// Posted messages carry no pointers, so a worker may post to any window it finds.
+void PostToTitle(const char* title, UINT message, WPARAM wParam, LPARAM lParam) {
+  HWND target = ::FindWindowA(nullptr, title);
+  if (target && !::PostMessageA(target, message, wParam, lParam)) {
+    platform::DebugLogLastError("PostMessageA to a companion");
+  }
+}
+
+// Creates a thread whose message queue exists before anyone posts to it.
+struct ThreadStart {
+  void* Owner;
+  HANDLE Ready;
+};
+}  // namespace
+
+// The worker's jobs run against the device library with their own copy of the settings, taken
+// from SettingsCopy when the job starts, so the window thread never waits for a job.
+class MonitorWindow::WorkerJobs final : public IWorkerJobs, public IReadBackSink {
+ public:
+  explicit WorkerJobs(MonitorWindow& owner)
+      : m_owner(owner),
+        m_channel(owner.m_device, m_sleeper, owner.m_workerFlags.Cancel),
+        m_image(std::make_unique<settings::SettingsImage>()) {}
+
+  void Upload(bool restoreDefaults) override {
+    if (restoreDefaults) {
+      RunRestoreDefaults(m_channel);
+      return;
+    }
+    TakeSnapshot();
+    RunUpload(m_channel, *m_image);
+  }
+  void ReadBack() override {
+    TakeSnapshot();
+    RunReadBack(m_channel, *m_image, *this);
+  }
+  void SendCurrentProfile() override {
+    TakeSnapshot();
+    monitor::SendCurrentProfile(m_channel, *m_image);
+  }
+  void PostApplyFinished() override {
+    PostToTitle(Describe(Companion::Configurator).WindowTitle, kMsgApplyFinished, 0, 0);
+  }
+
+  void SetFirmwareVersion(int version) override { m_owner.m_files->SetFirmwareVersion(version); }
+  void ReadSystemMouseSettings(settings::SettingsImage& image) override {
+    settings::ReadSystemMouseSettings(*m_owner.m_registry, &image);
+  }
+  void SaveAll(settings::SettingsImage& image) override {
+    if (!m_owner.m_files->SaveAll(&image)) platform::DebugLog("SaveAll after read-back failed\n");
+  }
+  void WriteSharedBlock(const settings::SettingsImage& image) override {
+    {
+      std::lock_guard lock(m_owner.m_copyLock);
+      *m_owner.m_settingsCopy = image;
+    }
+    if (!m_owner.m_block.WriteSharedBlock(&image)) platform::DebugLog("block not written\n");
+  }
+  void NotifyReadBackDone() override {
+    PostToTitle(Describe(Companion::Configurator).WindowTitle, kMsgConfigReadBack, 0, 0);
+  }
+
+ private:
+  void TakeSnapshot() {
+    std::lock_guard lock(m_owner.m_copyLock);
+    *m_image = *m_owner.m_settingsCopy;
+  }
+
+  MonitorWindow& m_owner;
+  WinSleeper m_sleeper;
+  ReportChannel m_channel;
+  std::unique_ptr<settings::SettingsImage> m_image;
+};
+
+MonitorWindow::MonitorWindow(bool openConfigurator)
+    : m_openConfigurator(openConfigurator),
+      m_settingsCopy(std::make_unique<settings::SettingsImage>()),
+      m_block(kSharedBlockName, kSharedBlockMutexName, kSharedBlockSize),
+      m_core(*this, m_workerFlags) {
+  settings::SetOsdDefaults(&m_osdSettings);
+}
+
+MonitorWindow::~MonitorWindow() {
+  if (m_window) ::DestroyWindow(m_window);
+}
+
+bool MonitorWindow::Create(HINSTANCE instance) {
+  WNDCLASSA windowClass{};
+  windowClass.lpfnWndProc = &MonitorWindow::WindowProc;
+  windowClass.hInstance = instance;
+  windowClass.lpszClassName = kWindowClass;
+  if (!::RegisterClassA(&windowClass) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+    platform::DebugLogLastError("RegisterClassA");
+    return false;
+  }
+  HWND window = ::CreateWindowExA(0, kWindowClass, kMonitorTitle, WS_POPUP, 100, 100, 100, 100,
+                                  nullptr, nullptr, instance, this);
+  if (!window) {
+    platform::DebugLogLastError("CreateWindowExA(monitor)");
+    return false;
+  }
+  return true;
+}
+
+LRESULT CALLBACK MonitorWindow::WindowProc(HWND window, UINT message, WPARAM wParam,
+                                           LPARAM lParam) {
+  auto* self = reinterpret_cast<MonitorWindow*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (message == WM_NCCREATE) {
+    self = static_cast<MonitorWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+    self->m_window = window;
+    ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  if (!self) return ::DefWindowProcA(window, message, wParam, lParam);
+  LRESULT result = 0;
+  try {
+    result = self->HandleMessage(message, wParam, lParam);
+  } catch (...) {
+    platform::DebugLog("monitor: exception in message %u\n", message);
+  }
+  if (message == WM_NCDESTROY) {
+    ::SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+    self->m_window = nullptr;
+  }
+  return result;
+}
+
+LRESULT MonitorWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE:
+      if (::DefWindowProcA(m_window, message, wParam, lParam) == -1) return -1;
+      return OnCreate() ? 0 : -1;
+    case WM_DESTROY:
+      OnDestroy();
+      return 0;
+    case WM_TIMER:
+      m_core.OnTimer(static_cast<std::uint32_t>(wParam));
+      return 0;
+    case WM_COPYDATA: {
+      const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+      if (data) m_core.OnCopyData(data->cbData, data->lpData);
+      return TRUE;
+    }
+    case WM_DEVICECHANGE:
+      return TRUE;
+    case kWmWtsSessionChange:
+      m_core.OnSessionChange(wParam);
+      return 0;
+    case kMsgApply:
+      m_core.OnApplyRequest(static_cast<std::intptr_t>(wParam));
+      return 0;
+    case kMsgReadSharedBlockA:
+    case kMsgReadSharedBlockB:
+      ReadSharedBlockIntoCopy();
+      return 0;
+    case kMsgIgnoredA:
+    case kMsgIgnoredB:
+      return 0;
+    case kMsgTrayCallback:
+      OnTrayNotify(static_cast<UINT>(lParam));
+      return 0;
+    case kMsgDeviceEvent:
+      m_core.OnDeviceEvent((static_cast<std::uint32_t>(wParam) << 16) |
+                           (static_cast<std::uint32_t>(lParam) & 0xFFFF));
+      return 0;
+    case kMsgDevicePresence:
+      m_core.OnPresence(wParam);
+      return 0;
+    case WM_COMMAND:
+      OnCommand(LOWORD(wParam));
+      return 0;
+    default:
+      if (m_taskbarCreated != 0 && message == m_taskbarCreated) {
+        m_core.OnTaskbarCreated();
+        return 0;
+      }
+      return ::DefWindowProcA(m_window, message, wParam, lParam);
+  }
+}
+
+bool MonitorWindow::OnCreate() {
+  m_programDir = settings::GetProgramDir();
+  m_configPath = m_programDir + "config.ini";
+  m_taskbarCreated = ::RegisterWindowMessageA("TaskbarCreated");
+  if (m_taskbarCreated == 0) platform::DebugLogLastError("RegisterWindowMessageA(TaskbarCreated)");
+
+  RegisterSessionNotification();
+  if (!m_device.Load(m_programDir + kDeviceLibraryName)) Log("hidgate.dll not loaded\n");
+  LoadSettings();
+
+  bool existed = false;
+  if (!m_block.CreateBlockMutex(existed)) {
+    Log(existed ? "block mutex exists: another monitor runs\n" : "block mutex not created\n");
+    return false;
+  }
+  ResetChangeFlags(BytesOf(*m_settingsCopy));
+  if (m_block.CreateSharedBlock()) {
+    if (!m_block.WriteSharedBlock(m_settingsCopy.get())) Log("first block write failed\n");
+  } else {
+    Log("shared block not created; running on our own copy\n");
+  }
+
+  m_jobs = std::make_unique<WorkerJobs>(*this);
+  if (!StartThreads()) return false;
+  ::SetLastError(0);
+  if (!::SetWindowLongPtrA(m_window, GWL_EXSTYLE, WS_EX_TOOLWINDOW) && ::GetLastError() != 0) {
+    platform::DebugLogLastError("SetWindowLongPtrA(GWL_EXSTYLE)");
+  }
+  m_started = true;
+  m_core.Start(m_openConfigurator);
+  return true;
+}
+
+void MonitorWindow::LoadSettings() {
+  m_store = std::make_unique<settings::WinFileStore>();
+  m_registry = std::make_unique<settings::WinRegistry>();
+  m_files = std::make_unique<settings::SettingsFiles>(*m_store, *m_registry, m_programDir);
+  settings::ResetImage(m_settingsCopy.get());
+  if (!m_files->LoadAll(m_settingsCopy.get())) m_files->SetDefaults(m_settingsCopy.get());
+  m_core.LoadOsdSetting();
+}
+
+void MonitorWindow::RegisterSessionNotification() {
+  m_wtsapi.Reset(::LoadLibraryA("wtsapi32.dll"));
+  if (!m_wtsapi) return;
+  using RegisterFn = BOOL(WINAPI*)(HWND, DWORD);
+  auto reg = reinterpret_cast<RegisterFn>(
+      reinterpret_cast<void*>(::GetProcAddress(m_wtsapi.Get(), "WTSRegisterSessionNotification")));
+  if (!reg) return;
+  for (int attempt = 0; attempt < kSessionRegisterAttempts; ++attempt) {
+    if (reg(m_window, kNotifyThisSession)) {
+      m_sessionRegistered = true;
+      return;
+    }
+    // Terminal services may still be starting when we run at logon.
+    ::Sleep(kSessionRegisterRetryMs);
+  }
+  Log("session notifications not registered\n");
+}
+
+bool MonitorWindow::StartThreads() {
+  m_semaphore.Reset(::CreateSemaphoreA(nullptr, 0, kSemaphoreMaximum, nullptr));
+  if (!m_semaphore) {
+    platform::DebugLogLastError("CreateSemaphoreA");
+    return false;
+  }
+  m_eventThread.Reset(
+      ::CreateThread(nullptr, kThreadStackSize, &MonitorWindow::EventThreadMain, this, 0, nullptr));
+  if (!m_eventThread) {
+    platform::DebugLogLastError("CreateThread(event)");
+    return false;
+  }
+  auto startQueued = [this](LPTHREAD_START_ROUTINE main, platform::UniqueHandle& thread,
+                            DWORD& id) {
+    platform::UniqueHandle ready(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    if (!ready) return false;
+    ThreadStart start{this, ready.Get()};
+    thread.Reset(::CreateThread(nullptr, kThreadStackSize, main, &start, 0, &id));
+    if (!thread) {
+      platform::DebugLogLastError("CreateThread");
+      return false;
+    }
+    // start lives on this stack: the thread signals once it has copied it.
+    return ::WaitForSingleObject(ready.Get(), kThreadReadyTimeoutMs) == WAIT_OBJECT_0;
+  };
+  return startQueued(&MonitorWindow::MacroPlayerMain, m_playerThread, m_playerThreadId) &&
+         startQueued(&MonitorWindow::WorkerMain, m_workerThread, m_workerThreadId);
+}
+
+DWORD WINAPI MonitorWindow::EventThreadMain(void* param) {
+  auto* self = static_cast<MonitorWindow*>(param);
+  while (::WaitForSingleObject(self->m_semaphore.Get(), INFINITE) == WAIT_OBJECT_0) {
+    if (self->m_eventThreadQuit) break;
+  }
+  return 0;
+}
+
+DWORD WINAPI MonitorWindow::MacroPlayerMain(void* param) {
+  auto start = *static_cast<ThreadStart*>(param);
+  MSG msg;
+  ::PeekMessageA(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
+  ::SetEvent(start.Ready);
+  // Macros are armed by the button functions; until one is, 1648 has nothing to play.
+  while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+  }
+  return 0;
+}
+
+DWORD WINAPI MonitorWindow::WorkerMain(void* param) {
+  auto start = *static_cast<ThreadStart*>(param);
+  MSG msg;
+  ::PeekMessageA(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
+  ::SetEvent(start.Ready);
+  static_cast<MonitorWindow*>(start.Owner)->RunWorkerLoop();
+  return 0;
+}
+
+void MonitorWindow::RunWorkerLoop() {
+  ConfigWorker worker(*m_jobs, m_workerFlags, m_core.StateWord());
+  MSG msg;
+  while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    if (msg.message != kMsgConfigJob) continue;
+    try {
+      if (worker.Handle(msg.wParam, msg.lParam) == WorkerOutcome::Dropped) {
+        platform::DebugLog("configuration job %u dropped\n", static_cast<unsigned>(msg.wParam));
+      }
+    } catch (...) {
+      m_workerFlags.Busy = false;
+      platform::DebugLog("configuration job %u failed\n", static_cast<unsigned>(msg.wParam));
+    }
+  }
+}
+
+void MonitorWindow::OnDestroy() {
+  if (m_started) {
+    m_core.Shutdown();
+    m_started = false;
+  } else {
+    // Creation failed (another monitor runs): its companions are not ours to close.
+    StopWorker();
+    StopEventThread();
+    StopMacroPlayer();
+    UnregisterSessionNotification();
+    FreeDeviceLibrary();
+    CloseSharedBlock();
+  }
+  ::PostQuitMessage(0);
+}
+
+void MonitorWindow::OnTrayNotify(UINT mouseMessage) {
+  switch (mouseMessage) {
+    case WM_LBUTTONDOWN: {
+      HWND popup = ::GetLastActivePopup(m_window);
+      if (::IsIconic(popup)) ::ShowWindow(popup, SW_RESTORE);
+      ::SetForegroundWindow(popup);
+      break;
+    }
+    case WM_LBUTTONDBLCLK:
+      ::OutputDebugStringA("OnSystrayNotify WM_LBUTTONDBLCLK\n");
+      m_core.OpenConfigurator();
+      break;
+    case WM_RBUTTONDOWN:
+      ::SetForegroundWindow(::GetLastActivePopup(m_window));
+      TrayIcon::ShowMenu(m_window);
+      break;
+    default:
+      break;
+  }
+}
+
+void MonitorWindow::OnCommand(UINT id) {
+  if (id == kMenuOpenConfigurator) m_core.OpenConfigurator();
+  if (id == kMenuExit && !::PostMessageA(m_window, WM_CLOSE, 0, 0)) {
+    platform::DebugLogLastError("PostMessageA(WM_CLOSE)");
+  }
+}
+
+HWND MonitorWindow::FindCompanion(Companion companion) const {
+  return ::FindWindowA(nullptr, Describe(companion).WindowTitle);
+}
+
+void MonitorWindow::OpenDevMonitor() {
+  m_device.OpenDevMonitor(m_window, kMsgDeviceEvent, kMsgDevicePresence);
+}
+bool MonitorWindow::OpenFeatureDevice() { return m_device.OpenFeatureDevice(); }
+void MonitorWindow::CloseDevMonitor() { m_device.CloseDevMonitor(); }
+void MonitorWindow::CloseFeatureDevice() { m_device.CloseFeatureDevice(); }
+
+void MonitorWindow::SendHostControl(int value) {
+  if (!m_device.Usable()) return;
+  WinSleeper sleeper;
+  std::atomic<bool> neverCancelled{false};
+  ReportChannel channel(m_device, sleeper, neverCancelled);
+  if (!monitor::SendHostControl(channel, static_cast<std::uint8_t>(value))) {
+    Log("host-control report not acknowledged\n");
+  }
+}
+
+void MonitorWindow::SetTimer(std::uint32_t id, std::uint32_t ms) {
+  if (!::SetTimer(m_window, id, ms, nullptr)) platform::DebugLogLastError("SetTimer");
+}
+void MonitorWindow::KillTimer(std::uint32_t id) { ::KillTimer(m_window, id); }
+
+bool MonitorWindow::PostWorker(std::uint32_t job, std::intptr_t param) {
+  if (m_workerThreadId == 0) return false;
+  if (!::PostThreadMessageA(m_workerThreadId, kMsgConfigJob, job, param)) {
+    platform::DebugLogLastError("PostThreadMessageA(1649)");
+    return false;
+  }
+  return true;
+}
+
+void MonitorWindow::PostSelf(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
+  if (!::PostMessageA(m_window, message, wParam, lParam))
+    platform::DebugLogLastError("PostMessageA");
+}
+
+void MonitorWindow::Sleep(std::uint32_t ms) { ::Sleep(ms); }
+void MonitorWindow::AddTrayIcon() { m_tray.Add(m_window, kTrayIconId, kMsgTrayCallback); }
+void MonitorWindow::RemoveTrayIcon() { m_tray.Remove(); }
+bool MonitorWindow::WindowExists(Companion companion) {
+  return FindCompanion(companion) != nullptr;
+}
+
+void MonitorWindow::PostTo(Companion companion, std::uint32_t message, std::uintptr_t wParam,
+                           std::intptr_t lParam) {
+  PostToTitle(Describe(companion).WindowTitle, message, wParam, lParam);
+}
+
+void MonitorWindow::BringForward(Companion companion) {
+  HWND target = FindCompanion(companion);
+  if (!target) return;
+  if (::IsIconic(target)) ::ShowWindow(target, SW_SHOWNORMAL);
+  if (!::SetForegroundWindow(target)) Log("SetForegroundWindow failed\n");
+}
+
+void MonitorWindow::Start(Companion companion) {
+  std::string path = CompanionPath(m_programDir, companion);
+  auto result = reinterpret_cast<INT_PTR>(
+      ::ShellExecuteA(nullptr, "open", path.c_str(), nullptr, nullptr, SW_SHOW));
+  if (result <= 32)
+    platform::DebugLog("%s not started (%d)\n", path.c_str(), static_cast<int>(result));
+}
+
+void MonitorWindow::SetDeviceFlag(int value) {
+  if (!m_files->SetDeviceFlag(m_configPath, value)) Log("config.ini Device not written\n");
+}
+
+bool MonitorWindow::ReadOsdSetting(OsdSwitches& switches) {
+  if (!m_files || !m_files->ReadOsdSetting(&m_osdSettings, false)) return false;
+  switches.ShowCpu = m_osdSettings.ShowCpu;
+  switches.ShowRam = m_osdSettings.ShowRam;
+  switches.ShowMail = m_osdSettings.ShowMail;
+  switches.ShowSkype = m_osdSettings.ShowSkype;
+  switches.OsdColor = m_osdSettings.OsdColor;
+  switches.OsdTransparency = m_osdSettings.OsdTransparency;
+  return true;
+}
+
+void MonitorWindow::StoreOsdMessage(std::string_view text) {
+  settings::IniUpdate update(*m_store, m_configPath);
+  update.Doc().SetString("OSDData", "Message", text);
+  if (!update.Commit()) Log("[OSDData] Message not written\n");
+}
+
+void MonitorWindow::ReadSharedBlockIntoCopy() {
+  std::lock_guard lock(m_copyLock);
+  if (!m_block.ReadSharedBlock(m_settingsCopy.get())) Log("shared block not read\n");
+}
+
+void MonitorWindow::StopWorker() {
+  if (!m_workerThread) return;
+  if (!::PostThreadMessageA(m_workerThreadId, WM_QUIT, 0, 0)) {
+    platform::DebugLogLastError("PostThreadMessageA(WM_QUIT, worker)");
+  }
+  ::WaitForSingleObject(m_workerThread.Get(), INFINITE);
+  m_workerThread.Reset();
+  m_workerThreadId = 0;
+}
+
+void MonitorWindow::StopEventThread() {
+  if (m_eventThread) {
+    m_eventThreadQuit = true;
+    if (!::ReleaseSemaphore(m_semaphore.Get(), 1, nullptr)) {
+      platform::DebugLogLastError("ReleaseSemaphore");
+    }
+    // Waits for the thread itself rather than a fixed second, so the semaphore is not closed
+    // under it.
+    if (::WaitForSingleObject(m_eventThread.Get(), kEventThreadEndMs) != WAIT_OBJECT_0) {
+      Log("event thread did not end\n");
+    }
+  }
+  m_semaphore.Reset();
+  m_eventThread.Reset();
+}
+
+void MonitorWindow::FreeDeviceLibrary() { m_device.Free(); }
+
+void MonitorWindow::StopMacroPlayer() {
+  if (!m_playerThread) return;
+  if (!::PostThreadMessageA(m_playerThreadId, WM_QUIT, 0, 0)) {
+    platform::DebugLogLastError("PostThreadMessageA(WM_QUIT, player)");
+  }
+  ::WaitForSingleObject(m_playerThread.Get(), INFINITE);
+  m_playerThread.Reset();
+  m_playerThreadId = 0;
+}
+
+void MonitorWindow::UnregisterSessionNotification() {
+  if (!m_wtsapi) return;
+  using UnregisterFn = BOOL(WINAPI*)(HWND);
+  auto unreg = reinterpret_cast<UnregisterFn>(reinterpret_cast<void*>(
+      ::GetProcAddress(m_wtsapi.Get(), "WTSUnRegisterSessionNotification")));
+  if (unreg && m_sessionRegistered && !unreg(m_window))
+    Log("session notifications not unregistered\n");
+  m_sessionRegistered = false;
+  m_wtsapi.Reset();
+}
+
+void MonitorWindow::CloseSharedBlock() {
+  m_block.CloseSharedBlock();
+  m_block.CloseBlockMutex();
+}
+
+void MonitorWindow::Log(const char* line) { ::OutputDebugStringA(line); }
+
+}  // namespace karvo::monitor

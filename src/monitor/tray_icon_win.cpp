@@ -1,0 +1,82 @@
+#include "monitor/tray_icon_win.h"
+
+#include <shellapi.h>
+
+#include <cwchar>
+
+#include "monitor/monitor_messages.h"
+#include "platform/debug_log.h"
+
+namespace karvo::monitor {
+
+namespace {
+// The small shell icon of our own executable, as Explorer shows it.
+HICON OwnSmallIcon() {
+  wchar_t path[MAX_PATH];
+  DWORD n = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) return nullptr;
+  SHFILEINFOW info{};
+  if (!::SHGetFileInfoW(path, 0, &info, sizeof(info), SHGFI_ICON | SHGFI_SMALLICON)) {
+    return nullptr;
+  }
+  return info.hIcon;
+}
+}  // namespace
+
+TrayIcon::~TrayIcon() {
+  Remove();
+  if (m_icon) ::DestroyIcon(m_icon);
+}
+
+void TrayIcon::Add(HWND window, UINT id, UINT callbackMessage) {
+  if (!m_icon) m_icon = OwnSmallIcon();
+  NOTIFYICONDATAW data{};
+  data.cbSize = sizeof(data);
+  data.hWnd = window;
+  data.uID = id;
+  data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  data.uCallbackMessage = callbackMessage;
+  data.hIcon = m_icon ? m_icon : ::LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
+  std::wcsncpy(data.szTip, kTrayTip, sizeof(data.szTip) / sizeof(data.szTip[0]) - 1);
+  if (!::Shell_NotifyIconW(NIM_ADD, &data)) {
+    platform::DebugLog("Shell_NotifyIconW(NIM_ADD) failed\n");
+    return;
+  }
+  m_window = window;
+  m_id = id;
+}
+
+void TrayIcon::Remove() {
+  if (!m_window) return;
+  NOTIFYICONDATAW data{};
+  data.cbSize = sizeof(data);
+  data.hWnd = m_window;
+  data.uID = m_id;
+  if (!::Shell_NotifyIconW(NIM_DELETE, &data))
+    platform::DebugLog("Shell_NotifyIconW(NIM_DELETE) failed\n");
+  m_window = nullptr;
+}
+
+void TrayIcon::ShowMenu(HWND window) {
+  HMENU menu = ::CreatePopupMenu();
+  if (!menu) {
+    platform::DebugLogLastError("CreatePopupMenu");
+    return;
+  }
+  if (!::AppendMenuW(menu, MF_STRING, kMenuOpenConfigurator, kMenuOpenText) ||
+      !::SetMenuDefaultItem(menu, kMenuOpenConfigurator, FALSE) ||
+      !::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr) ||
+      !::AppendMenuW(menu, MF_STRING, kMenuExit, kMenuExitText)) {
+    platform::DebugLogLastError("building the tray menu");
+    ::DestroyMenu(menu);
+    return;
+  }
+  POINT at{};
+  if (!::GetCursorPos(&at)) platform::DebugLogLastError("GetCursorPos");
+  ::TrackPopupMenu(menu, TPM_LEFTBUTTON, at.x, at.y, 0, window, nullptr);
+  // Lets the menu close when the user clicks elsewhere.
+  if (!::PostMessageW(window, WM_NULL, 0, 0)) platform::DebugLogLastError("PostMessage(WM_NULL)");
+  ::DestroyMenu(menu);
+}
+
+}  // namespace karvo::monitor
