@@ -20,11 +20,16 @@ std::string Hex(std::uint32_t word) {
 
 std::string StatusModeText(const Firmware& f) {
   switch (f.GetStatusMode()) {
-    case StatusMode::kOk: return "ok";
-    case StatusMode::kBusy: return "busy " + std::to_string(f.BusyCount());
-    case StatusMode::kBusyForever: return "busy-forever";
-    case StatusMode::kFail: return "fail";
-    case StatusMode::kSilent: return "silent";
+    case StatusMode::kOk:
+      return "ok";
+    case StatusMode::kBusy:
+      return "busy " + std::to_string(f.BusyCount());
+    case StatusMode::kBusyForever:
+      return "busy-forever";
+    case StatusMode::kFail:
+      return "fail";
+    case StatusMode::kSilent:
+      return "silent";
   }
   return "ok";
 }
@@ -42,13 +47,11 @@ std::string HexBytes(const std::array<std::uint8_t, N>& bytes) {
 
 std::string StateText(const Firmware& f) {
   const PersistentState& s = f.State();
-  std::string text = "slot " + std::to_string(s.activeSlot) + "\nmode " +
-                     std::to_string(s.mode) + "\ncpi " + std::to_string(s.cpiStep) +
-                     "\nlevel " + std::to_string(s.level) + "\nfirmware " +
-                     std::to_string(s.firmwareVersion) + "\nplugged " +
-                     (f.Plugged() ? "1" : "0") + "\nopen " + (f.Open() ? "1" : "0") +
-                     "\nhost " + std::to_string(f.HostControl()) + "\nstatus " +
-                     StatusModeText(f) + "\n";
+  std::string text = "slot " + std::to_string(s.activeSlot) + "\nmode " + std::to_string(s.mode) +
+                     "\ncpi " + std::to_string(s.cpiStep) + "\nlevel " + std::to_string(s.level) +
+                     "\nfirmware " + std::to_string(s.firmwareVersion) + "\nplugged " +
+                     (f.Plugged() ? "1" : "0") + "\nopen " + (f.Open() ? "1" : "0") + "\nhost " +
+                     std::to_string(f.HostControl()) + "\nstatus " + StatusModeText(f) + "\n";
   for (int i = 0; i < kSlotCount; ++i) {
     text += "sensor" + std::to_string(i) + " " + HexBytes(s.sensor[i]) + "\n";
     text += "buttons" + std::to_string(i) + " " + HexBytes(s.buttons[i]) + "\n";
@@ -150,8 +153,10 @@ Reply Execute(Firmware& f, const Command& c) {
   const int button = static_cast<int>(c.arg1);
 
   switch (c.op) {
-    case Op::kPress: return {kExitOk, ButtonText(f.Press(button))};
-    case Op::kRelease: return {kExitOk, ButtonText(f.Release(button))};
+    case Op::kPress:
+      return {kExitOk, ButtonText(f.Press(button))};
+    case Op::kRelease:
+      return {kExitOk, ButtonText(f.Release(button))};
     case Op::kClick: {
       std::string text = ButtonText(f.Press(button));
       return {kExitOk, text + ButtonText(f.Release(button))};
@@ -160,29 +165,47 @@ Reply Execute(Firmware& f, const Command& c) {
       if (c.arg1 > kMaxWord || c.arg2 > kMaxWord) return {kExitMalformed, kUsage};
       f.PostRaw(static_cast<std::uint16_t>(c.arg1), static_cast<std::uint16_t>(c.arg2));
       return {kExitOk, "posted " + Hex(c.arg1 << 16 | c.arg2) + "\n"};
-    case Op::kUnplug: f.Unplug(); return {kExitOk, "unplugged\n"};
-    case Op::kPlug: f.Plug(); return {kExitOk, "plugged\n"};
-    case Op::kStatusOk: f.SetStatusMode(StatusMode::kOk); break;
+    case Op::kUnplug:
+      f.Unplug();
+      return {kExitOk, "unplugged\n"};
+    case Op::kPlug:
+      f.Plug();
+      return {kExitOk, "plugged\n"};
+    case Op::kStatusOk:
+      f.SetStatusMode(StatusMode::kOk);
+      break;
     case Op::kStatusBusy:
       if (c.arg1 > kMaxBusy) return {kExitMalformed, kUsage};
       f.SetStatusMode(StatusMode::kBusy, c.arg1);
       break;
-    case Op::kStatusBusyForever: f.SetStatusMode(StatusMode::kBusyForever); break;
-    case Op::kStatusFail: f.SetStatusMode(StatusMode::kFail); break;
-    case Op::kStatusSilent: f.SetStatusMode(StatusMode::kSilent); break;
+    case Op::kStatusBusyForever:
+      f.SetStatusMode(StatusMode::kBusyForever);
+      break;
+    case Op::kStatusFail:
+      f.SetStatusMode(StatusMode::kFail);
+      break;
+    case Op::kStatusSilent:
+      f.SetStatusMode(StatusMode::kSilent);
+      break;
     case Op::kReports: {
       std::string text;
       for (const auto& entry : f.ReportLog()) text += FormatLogEntry(entry) + "\n";
       return {kExitOk, text};
     }
-    case Op::kReportsClear: f.ClearReportLog(); return {kExitOk, "cleared\n"};
-    case Op::kState: return {kExitOk, StateText(f)};
+    case Op::kReportsClear:
+      f.ClearReportLog();
+      return {kExitOk, "cleared\n"};
+    case Op::kState:
+      return {kExitOk, StateText(f)};
     case Op::kFirmware:
       if (c.arg1 > kMaxVersion) return {kExitMalformed, kUsage};
       f.SetFirmwareVersion(static_cast<std::uint8_t>(c.arg1));
       return {kExitOk, "firmware " + std::to_string(c.arg1) + "\n"};
-    case Op::kReset: f.Reset(); return {kExitOk, "factory state\n"};
-    default: return {kExitMalformed, kUsage};
+    case Op::kReset:
+      f.Reset();
+      return {kExitOk, "factory state\n"};
+    default:
+      return {kExitMalformed, kUsage};
   }
   return {kExitOk, "status " + StatusModeText(f) + "\n"};
 }

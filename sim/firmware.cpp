@@ -32,25 +32,39 @@ constexpr std::size_t kStateSize =
 // Length the device expects for a report id in each direction; 0 = not supported.
 std::size_t SetLength(std::uint8_t id) {
   switch (id) {
-    case report_id::kStatus: return kStatusReportLength;
-    case report_id::kProfile: return kProfileReportLength;
-    case report_id::kSensor: return kSensorReportLength;
-    case report_id::kButtons: return kButtonReportLength;
-    case report_id::kLevel: return kLevelReportLength;
-    case report_id::kHostControl: return kHostControlReportLength;
-    default: return 0;
+    case report_id::kStatus:
+      return kStatusReportLength;
+    case report_id::kProfile:
+      return kProfileReportLength;
+    case report_id::kSensor:
+      return kSensorReportLength;
+    case report_id::kButtons:
+      return kButtonReportLength;
+    case report_id::kLevel:
+      return kLevelReportLength;
+    case report_id::kHostControl:
+      return kHostControlReportLength;
+    default:
+      return 0;
   }
 }
 
 std::size_t GetLength(std::uint8_t id) {
   switch (id) {
-    case report_id::kStatus: return kStatusReportLength;
-    case report_id::kProfile: return kProfileReportLength;
-    case report_id::kSensor: return kSensorReportLength;
-    case report_id::kButtons: return kButtonReportLength;
-    case report_id::kLevel: return kLevelReportLength;
-    case report_id::kFirmware: return kFirmwareReportLength;
-    default: return 0;
+    case report_id::kStatus:
+      return kStatusReportLength;
+    case report_id::kProfile:
+      return kProfileReportLength;
+    case report_id::kSensor:
+      return kSensorReportLength;
+    case report_id::kButtons:
+      return kButtonReportLength;
+    case report_id::kLevel:
+      return kLevelReportLength;
+    case report_id::kFirmware:
+      return kFirmwareReportLength;
+    default:
+      return 0;
   }
 }
 
@@ -71,8 +85,16 @@ bool IsWellFormed(const std::array<std::uint8_t, N>& report, std::uint8_t id, in
 
 bool IsCarriedOutByComputer(std::uint8_t code) {
   switch (code) {
-    case 5: case 16: case 33: case 34: case 39: case 186: case 187: return true;
-    default: return code >= 179 && code <= 183;
+    case 5:
+    case 16:
+    case 33:
+    case 34:
+    case 39:
+    case 186:
+    case 187:
+      return true;
+    default:
+      return code >= 179 && code <= 183;
   }
 }
 
@@ -301,16 +323,22 @@ bool Firmware::AnswerReport(std::span<std::uint8_t> r) {
     case report_id::kStatus: {
       std::uint8_t status = m_lastStatus;
       switch (m_statusMode) {
-        case StatusMode::kSilent: return false;
-        case StatusMode::kBusyForever: status = status_byte::kBusy; break;
-        case StatusMode::kFail: status = status_byte::kFailed; break;
+        case StatusMode::kSilent:
+          return false;
+        case StatusMode::kBusyForever:
+          status = status_byte::kBusy;
+          break;
+        case StatusMode::kFail:
+          status = status_byte::kFailed;
+          break;
         case StatusMode::kBusy:
           if (m_busyLeft > 0) {
             --m_busyLeft;
             status = status_byte::kBusy;
           }
           break;
-        case StatusMode::kOk: break;
+        case StatusMode::kOk:
+          break;
       }
       std::fill(r.begin(), r.end(), 0);
       r[0] = id;
@@ -336,10 +364,17 @@ bool Firmware::AnswerReport(std::span<std::uint8_t> r) {
   r[0] = id;
   r[1] = static_cast<std::uint8_t>(r.size());
   switch (id) {
-    case report_id::kProfile: r[2] = m_state.activeSlot; return true;
-    case report_id::kLevel: r[2] = m_state.level; return true;
-    case report_id::kFirmware: r[2] = m_state.firmwareVersion; return true;
-    default: return false;
+    case report_id::kProfile:
+      r[2] = m_state.activeSlot;
+      return true;
+    case report_id::kLevel:
+      r[2] = m_state.level;
+      return true;
+    case report_id::kFirmware:
+      r[2] = m_state.firmwareVersion;
+      return true;
+    default:
+      return false;
   }
 }
 

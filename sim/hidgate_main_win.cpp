@@ -21,10 +21,10 @@ BOOL Guarded(F&& f) {
 
 extern "C" {
 
-BOOL WINAPI Open_DevMonitor(HWND window, UINT eventMessage,
-                                                  UINT arrivalMessage) {
-  return Guarded(
-      [&] { return VirtualMouse::Instance().OpenDevMonitor(window, eventMessage, arrivalMessage); });
+BOOL WINAPI Open_DevMonitor(HWND window, UINT eventMessage, UINT arrivalMessage) {
+  return Guarded([&] {
+    return VirtualMouse::Instance().OpenDevMonitor(window, eventMessage, arrivalMessage);
+  });
 }
 
 BOOL WINAPI Close_DevMonitor(void) {

@@ -100,8 +100,7 @@ BOOL VirtualMouse::CloseFeatureDevice() {
 BOOL VirtualMouse::SetFeature(void* report, DWORD length) {
   if (report == nullptr || length == 0) return FALSE;
   std::lock_guard lock(m_lock);
-  return m_firmware->SetFeature({static_cast<const std::uint8_t*>(report), length}) ? TRUE
-                                                                                     : FALSE;
+  return m_firmware->SetFeature({static_cast<const std::uint8_t*>(report), length}) ? TRUE : FALSE;
 }
 
 BOOL VirtualMouse::GetFeature(void* report, DWORD length) {
@@ -130,8 +129,8 @@ void VirtualMouse::PostPresence(bool arrived) {
 void VirtualMouse::SaveState(std::span<const std::uint8_t> bytes) {
   const std::string temp = m_statePath + ".tmp";
   {
-    platform::UniqueFile file(::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr,
-                                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    platform::UniqueFile file(::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
       DebugLogLastError("CreateFileA of the virtual mouse state");
       return;

@@ -19,12 +19,22 @@ TEST(ParseNumberTest, DecimalAndHexWithinTheLimit) {
     std::optional<std::uint32_t> expected;
   };
   const Case cases[] = {
-      {"0", 9, 0},           {"9", 9, 9},          {"10", 9, std::nullopt},
-      {"0x4000", 0xFFFF, 0x4000}, {"0XfF", 0xFFFF, 0xFF}, {"0x10000", 0xFFFF, std::nullopt},
-      {"4000", 0xFFFF, 4000}, {"", 9, std::nullopt}, {"0x", 9, std::nullopt},
-      {"-1", 9, std::nullopt}, {"+1", 9, std::nullopt}, {"1a", 0xFFFF, std::nullopt},
-      {" 1", 9, std::nullopt}, {"99999999999999999999", 0xFFFFFFFF, std::nullopt},
-      {"4294967295", 0xFFFFFFFF, 0xFFFFFFFF}, {"4294967296", 0xFFFFFFFF, std::nullopt},
+      {"0", 9, 0},
+      {"9", 9, 9},
+      {"10", 9, std::nullopt},
+      {"0x4000", 0xFFFF, 0x4000},
+      {"0XfF", 0xFFFF, 0xFF},
+      {"0x10000", 0xFFFF, std::nullopt},
+      {"4000", 0xFFFF, 4000},
+      {"", 9, std::nullopt},
+      {"0x", 9, std::nullopt},
+      {"-1", 9, std::nullopt},
+      {"+1", 9, std::nullopt},
+      {"1a", 0xFFFF, std::nullopt},
+      {" 1", 9, std::nullopt},
+      {"99999999999999999999", 0xFFFFFFFF, std::nullopt},
+      {"4294967295", 0xFFFFFFFF, 0xFFFFFFFF},
+      {"4294967296", 0xFFFFFFFF, std::nullopt},
   };
   for (const Case& c : cases) EXPECT_EQ(ParseNumber(c.text, c.max), c.expected) << c.text;
 }
@@ -210,8 +220,7 @@ TEST(ChannelRecordTest, AFullReportsLogFitsOneReply) {
   for (std::size_t i = 0; i < kReportLogCapacity; ++i) ASSERT_TRUE(fw.GetFeature(big));
   const Reply r = Execute(fw, {Op::kReports});
   EXPECT_LT(r.text.size(), kReplyTextCapacity);
-  EXPECT_EQ(std::count(r.text.begin(), r.text.end(), '\n'),
-            static_cast<long>(kReportLogCapacity));
+  EXPECT_EQ(std::count(r.text.begin(), r.text.end(), '\n'), static_cast<long>(kReportLogCapacity));
 }
 
 }  // namespace

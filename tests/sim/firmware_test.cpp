@@ -87,10 +87,9 @@ TEST(FactoryStateTest, MatchesTheDeviceDefaults) {
   EXPECT_EQ(s.firmwareVersion, 102);
   EXPECT_EQ(s.cpiStep, s.sensor[0][18]);
   const std::vector<std::uint8_t> sensorBody(s.sensor[3].begin() + 3, s.sensor[3].begin() + 41);
-  EXPECT_EQ(sensorBody, (std::vector<std::uint8_t>{10, 10, 74, 0, 16, 16, 17, 17, 18, 18,
-                                                   18, 0,  0,  0, 1,  2,  2,  2,  2,  3,
-                                                   0,  5,  0,  0, 1,  0,  1,  1,  1,  1,
-                                                   0,  0,  1,  0, 1,  3,  4,  3}));
+  EXPECT_EQ(sensorBody, (std::vector<std::uint8_t>{10, 10, 74, 0, 16, 16, 17, 17, 18, 18, 18, 0, 0,
+                                                   0,  1,  2,  2, 2,  2,  3,  0,  5,  0,  0,  1, 0,
+                                                   1,  1,  1,  1, 0,  0,  1,  0,  1,  3,  4,  3}));
   EXPECT_EQ(s.sensor[3][2], 3);
   const std::uint8_t codes[18] = {1, 2, 3, 7, 8, 14, 15, 9, 10, 1, 2, 30, 0, 0, 0, 0, 31, 32};
   for (int g = 0; g < 18; ++g) {
@@ -155,9 +154,9 @@ TEST_F(FirmwareTest, InvalidContentIsAnsweredFailedAndChangesNothing) {
       {badSum.begin(), badSum.end()},
       {badSlot.begin(), badSlot.end()},
       {badLength.begin(), badLength.end()},
-      {5, 3, 5},     // profile out of range
-      {4, 5, 16},    // select slot out of range
-      {4, 1, 17},    // select neither sensor nor buttons
+      {5, 3, 5},   // profile out of range
+      {4, 5, 16},  // select slot out of range
+      {4, 1, 17},  // select neither sensor nor buttons
   };
   for (const auto& r : cases) {
     ASSERT_TRUE(Set(r)) << "report " << int(r[0]);
@@ -272,19 +271,32 @@ TEST_F(FirmwareTest, ButtonTableInModeOne) {
     std::vector<std::uint32_t> events;
   };
   const Case cases[] = {
-      {5, {0x40000003, 0x40000103}},   {16, {0x40000003, 0x40000103}},
-      {33, {0x40000003, 0x40000103}},  {34, {0x40000003, 0x40000103}},
-      {39, {0x40000003, 0x40000103}},  {179, {0x40000003, 0x40000103}},
-      {183, {0x40000003, 0x40000103}}, {186, {0x40000003, 0x40000103}},
-      {187, {0x40000003, 0x40000103}}, {17, {0x60000003}},
-      {24, {0xA0000001}},              {25, {0xF0000020, 0xF0000120}},
-      {26, {0xF0000022, 0xF0000122}},  {27, {0xF0000021, 0xF0000121}},
-      {28, {0xF0000023, 0xF0000123}},  {29, {0xF0000024, 0xF0000124}},
-      {30, {0xF0000025, 0xF0000125}},  {31, {0xF0000026, 0xF0000126}},
-      {32, {0xF0000027, 0xF0000127}},  {0, {}},
-      {1, {}},                         {3, {}},
-      {7, {}},                         {21, {}},
-      {184, {}},                       {255, {}},
+      {5, {0x40000003, 0x40000103}},
+      {16, {0x40000003, 0x40000103}},
+      {33, {0x40000003, 0x40000103}},
+      {34, {0x40000003, 0x40000103}},
+      {39, {0x40000003, 0x40000103}},
+      {179, {0x40000003, 0x40000103}},
+      {183, {0x40000003, 0x40000103}},
+      {186, {0x40000003, 0x40000103}},
+      {187, {0x40000003, 0x40000103}},
+      {17, {0x60000003}},
+      {24, {0xA0000001}},
+      {25, {0xF0000020, 0xF0000120}},
+      {26, {0xF0000022, 0xF0000122}},
+      {27, {0xF0000021, 0xF0000121}},
+      {28, {0xF0000023, 0xF0000123}},
+      {29, {0xF0000024, 0xF0000124}},
+      {30, {0xF0000025, 0xF0000125}},
+      {31, {0xF0000026, 0xF0000126}},
+      {32, {0xF0000027, 0xF0000127}},
+      {0, {}},
+      {1, {}},
+      {3, {}},
+      {7, {}},
+      {21, {}},
+      {184, {}},
+      {255, {}},
   };
   for (const Case& c : cases) {
     Assign(2, c.code);
@@ -355,9 +367,9 @@ TEST_F(FirmwareTest, ProfileChangeLoadsThatProfilesCpiStep) {
 }
 
 TEST_F(FirmwareTest, CpiMovesAmongEnabledSteps) {
-  Assign(2, 13);  // cycle
-  Assign(3, 14);  // up
-  Assign(4, 15);  // down
+  Assign(2, 13);           // cycle
+  Assign(3, 14);           // up
+  Assign(4, 15);           // down
   SetMask(0b01001010, 2);  // steps 1, 3, 6 enabled; starting between them
   EXPECT_EQ(fw.State().cpiStep, 2);
   struct Step {
