@@ -1,0 +1,37 @@
+#include <windows.h>
+
+#include "osd/osd_window_win.h"
+#include "platform/debug_log.h"
+#include "platform/handles.h"
+
+namespace {
+constexpr char kInstanceMutex[] = "KARVO_Mutex_Gaming_Mouse_OSD";
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  using namespace karvo;
+  // Held until the process ends; a second copy finds it and leaves.
+  ::SetLastError(0);
+  platform::UniqueHandle instanceMutex(::CreateMutexA(nullptr, FALSE, kInstanceMutex));
+  const DWORD error = ::GetLastError();
+  if (error == ERROR_ALREADY_EXISTS || (!instanceMutex && error == ERROR_ACCESS_DENIED)) {
+    return 1;
+  }
+  if (!instanceMutex) platform::DebugLogLastError("CreateMutex");
+
+  const osd::Taskbar taskbar = osd::MeasureTaskbar();
+  osd::OsdWindow window(instance, osd::ProgramDirectory(), taskbar);
+  if (!window.Create()) return 0;
+
+  MSG msg;
+  BOOL got;
+  while ((got = ::GetMessageA(&msg, nullptr, 0, 0)) != 0) {
+    if (got == -1) {
+      platform::DebugLogLastError("GetMessage");
+      return 0;
+    }
+    ::TranslateMessage(&msg);
+    ::DispatchMessageA(&msg);
+  }
+  return static_cast<int>(msg.wParam);
+}
