@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,8 +47,10 @@ int Run(const Command& command) {
   MutexLock held(mutex.Get());
 
   auto* block = static_cast<ChannelBlock*>(view.Get());
+  // After the last request rather than the last reply: a client that gave up before its
+  // reply came must not leave a number that the late reply would match.
   std::uint32_t sequence = 0;
-  std::memcpy(&sequence, &block->reply.sequence, sizeof sequence);
+  std::memcpy(&sequence, &block->request.sequence, sizeof sequence);
   if (++sequence == 0) sequence = 1;
   const ChannelRequest out = EncodeRequest(command, sequence);
   std::memcpy(&block->request, &out, sizeof out);
@@ -63,15 +66,15 @@ int Run(const Command& command) {
     // A reply left over from an earlier client that gave up carries another sequence.
     if (block->reply.sequence == sequence) break;
   }
-  ChannelReply header;
-  std::memcpy(&header, &block->reply, offsetof(ChannelReply, text));
-  std::memcpy(header.text, block->reply.text, sizeof header.text);
-  const std::string_view text = ReplyText(header);
-  FILE* stream = header.exitCode == kExitOk ? stdout : stderr;
+  // A private copy, read once: the reply field is far too large for the stack.
+  auto reply = std::make_unique<ChannelReply>();
+  std::memcpy(reply.get(), &block->reply, sizeof(ChannelReply));
+  const std::string_view text = ReplyText(*reply);
+  FILE* stream = reply->exitCode == kExitOk ? stdout : stderr;
   std::fwrite(text.data(), 1, text.size(), stream);
   std::fflush(stream);
-  return header.exitCode <= static_cast<std::uint32_t>(kExitRefused)
-             ? static_cast<int>(header.exitCode)
+  return reply->exitCode <= static_cast<std::uint32_t>(kExitRefused)
+             ? static_cast<int>(reply->exitCode)
              : kExitNoMouse;
 }
 

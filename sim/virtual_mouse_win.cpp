@@ -1,6 +1,7 @@
 #include "sim/virtual_mouse_win.h"
 
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "platform/debug_log.h"
@@ -73,6 +74,7 @@ BOOL VirtualMouse::OpenDevMonitor(HWND window, UINT eventMessage, UINT arrivalMe
     m_eventMessage = eventMessage;
     m_arrivalMessage = arrivalMessage;
   }
+  std::lock_guard channel(m_channelLock);
   if (!m_thread && !StartChannel()) StopChannel();
   return TRUE;
 }
@@ -82,6 +84,7 @@ BOOL VirtualMouse::CloseDevMonitor() {
     std::lock_guard lock(m_lock);
     m_window = nullptr;
   }
+  std::lock_guard channel(m_channelLock);
   StopChannel();
   return TRUE;
 }
@@ -179,9 +182,16 @@ bool VirtualMouse::StartChannel() {
     DebugLogLastError("virtual mouse channel objects");
     return false;
   }
+  if (!::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                            reinterpret_cast<LPCSTR>(&VirtualMouse::ServeThread),
+                            &m_threadModule)) {
+    DebugLogLastError("GetModuleHandleExA for the virtual mouse channel");
+    return false;
+  }
   m_thread.Reset(::CreateThread(nullptr, 0, &VirtualMouse::ServeThread, this, 0, nullptr));
   if (!m_thread) {
     DebugLogLastError("CreateThread of the virtual mouse channel");
+    if (!::FreeLibrary(std::exchange(m_threadModule, nullptr))) DebugLogLastError("FreeLibrary");
     return false;
   }
   return true;
@@ -198,6 +208,7 @@ void VirtualMouse::StopChannel() {
       return;
     }
     m_thread.Reset();
+    m_threadModule = nullptr;  // released by the thread as it ended
   }
   m_view.Reset();
   m_mapping.Reset();
@@ -209,12 +220,13 @@ void VirtualMouse::StopChannel() {
 
 DWORD WINAPI VirtualMouse::ServeThread(void* param) {
   auto* self = static_cast<VirtualMouse*>(param);
+  const HMODULE module = self->m_threadModule;
   const HANDLE waits[2] = {self->m_stopEvent.Get(), self->m_requestEvent.Get()};
   for (;;) {
     const DWORD r = ::WaitForMultipleObjects(2, waits, FALSE, INFINITE);
     if (r != WAIT_OBJECT_0 + 1) {
       if (r == WAIT_FAILED) DebugLogLastError("WaitForMultipleObjects in the channel");
-      return 0;
+      break;
     }
     try {
       self->ServeRequest();
@@ -222,6 +234,7 @@ DWORD WINAPI VirtualMouse::ServeThread(void* param) {
       DebugLog("virtual mouse channel request failed");
     }
   }
+  ::FreeLibraryAndExitThread(module, 0);
 }
 
 void VirtualMouse::ServeRequest() {

@@ -48,7 +48,8 @@ class VirtualMouse final : public IFirmwareHost {
   UINT m_arrivalMessage = 0;
   std::unique_ptr<Firmware> m_firmware;
 
-  // Owned by the thread that calls Open_DevMonitor/Close_DevMonitor.
+  // Serialises Open_DevMonitor and Close_DevMonitor, which start and stop the channel.
+  std::mutex m_channelLock;
   platform::UniqueHandle m_channelMutex;
   platform::UniqueHandle m_mapping;
   platform::UniqueView m_view;
@@ -56,6 +57,9 @@ class VirtualMouse final : public IFirmwareHost {
   platform::UniqueHandle m_replyEvent;
   platform::UniqueHandle m_stopEvent;
   platform::UniqueHandle m_thread;
+  // The serving thread's own reference to the library, so a FreeLibrary without
+  // Close_DevMonitor cannot unload the code it runs.
+  HMODULE m_threadModule = nullptr;
 };
 
 }  // namespace karvo::sim

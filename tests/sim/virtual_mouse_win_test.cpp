@@ -159,6 +159,7 @@ class Library {
     if (m_module && CloseDevMonitor) CloseDevMonitor();
     m_module.Reset();
   }
+  void FreeWithoutClosing() { m_module.Reset(); }
   HMODULE Module() const { return m_module.Get(); }
 
   BOOL(WINAPI* OpenDevMonitor)(HWND, UINT, UINT) = nullptr;
@@ -255,6 +256,49 @@ TEST_F(VirtualMouseTest, ButtonsPostEventsToTheMonitorWindow) {
                                      {kEventMessage, 0xB000, 0x0003},
                                      {kEventMessage, 0xA000, 0x0001}};
   EXPECT_EQ(window.Drain(), expected);
+}
+
+TEST_F(VirtualMouseTest, SelectedReportsReadBackWithTheirChecksums) {
+  Start();
+  SensorReport sensor = DefaultSensorReport(3);
+  sensor[3] = 77;
+  StampChecksum(sensor);
+  ASSERT_TRUE(lib->SetFeature(sensor.data(), sensor.size()));
+  EXPECT_EQ(PollStatus(), status_byte::kDone);
+  ButtonReport buttons = DefaultButtonReport(1);
+  buttons[3 + 3 * 5] = 45;
+  buttons[58] ^= 1;  // a checksum the device must refuse
+  ASSERT_TRUE(lib->SetFeature(buttons.data(), buttons.size()));
+  EXPECT_EQ(PollStatus(), status_byte::kFailed);
+
+  std::uint8_t select[3] = {report_id::kStatus, 3, 16};
+  ASSERT_TRUE(lib->SetFeature(select, sizeof select));
+  EXPECT_EQ(PollStatus(), status_byte::kDone);
+  const auto gotSensor = Get(report_id::kSensor, kSensorReportLength);
+  EXPECT_EQ(gotSensor, std::vector<std::uint8_t>(sensor.begin(), sensor.end()));
+  select[1] = 1;
+  select[2] = 32;
+  ASSERT_TRUE(lib->SetFeature(select, sizeof select));
+  EXPECT_EQ(PollStatus(), status_byte::kDone);
+  const ButtonReport factory = DefaultButtonReport(1);
+  EXPECT_EQ(Get(report_id::kButtons, kButtonReportLength),
+            std::vector<std::uint8_t>(factory.begin(), factory.end()));
+}
+
+// The serving thread keeps its own reference to the library, so a caller that frees the
+// library without Close_DevMonitor does not pull the code from under it.
+TEST_F(VirtualMouseTest, ChannelOutlivesAFreeLibraryUntilClosed) {
+  Start();
+  const std::string path = m_dir + "hidgate.dll";
+  lib->FreeWithoutClosing();
+  EXPECT_NE(::GetModuleHandleA(path.c_str()), nullptr);
+  EXPECT_EQ(Mousectl("state").exitCode, 0u);
+
+  lib->Load();
+  ASSERT_TRUE(lib->CloseDevMonitor());
+  EXPECT_EQ(Mousectl("state").exitCode, 1u);
+  lib->FreeWithoutClosing();
+  EXPECT_EQ(::GetModuleHandleA(path.c_str()), nullptr) << "the thread released its reference";
 }
 
 TEST_F(VirtualMouseTest, UnplugAndPlug) {
