@@ -1,0 +1,149 @@
+#include "mail_notifier/mail_window_win.h"
+
+#include <exception>
+#include <utility>
+
+#include "platform/debug_log.h"
+#include "platform/osd_hand_off_win.h"
+#include "settings/profile_files.h"
+
+namespace karvo::mail {
+
+namespace {
+using platform::DebugLog;
+using platform::DebugLogLastError;
+
+// SetWindowLong returns the previous value, which may be 0: only the error code tells.
+void SetExStyle(HWND hwnd, LONG exStyle) {
+  ::SetLastError(0);
+  if (::SetWindowLongA(hwnd, GWL_EXSTYLE, exStyle) == 0 && ::GetLastError() != 0) {
+    DebugLogLastError("SetWindowLong GWL_EXSTYLE");
+  }
+}
+}  // namespace
+
+MailWindow::MailWindow(HINSTANCE instance, std::string programDir)
+    : m_instance(instance), m_programDir(std::move(programDir)), m_notifier(*this) {}
+
+MailWindow::~MailWindow() {
+  if (m_hwnd) {
+    HWND hwnd = std::exchange(m_hwnd, nullptr);
+    ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+    if (!::DestroyWindow(hwnd)) DebugLogLastError("DestroyWindow");
+  }
+}
+
+bool MailWindow::Create() {
+  WNDCLASSA windowClass{};
+  windowClass.lpfnWndProc = &MailWindow::WindowProc;
+  windowClass.hInstance = m_instance;
+  windowClass.lpszClassName = kMailWindowClass;
+  if (!::RegisterClassA(&windowClass) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+    DebugLogLastError("RegisterClass");
+    return false;
+  }
+  HWND hwnd = ::CreateWindowExA(0, kMailWindowClass, kMailWindowTitle, WS_POPUP, 100, 100, 100, 100,
+                                nullptr, nullptr, m_instance, this);
+  if (!hwnd) {
+    DebugLogLastError("CreateWindowEx");
+    return false;
+  }
+  return true;
+}
+
+LRESULT CALLBACK MailWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+    auto* self = static_cast<MailWindow*>(create->lpCreateParams);
+    self->m_hwnd = hwnd;
+    ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<MailWindow*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  if (!self) return ::DefWindowProcA(hwnd, message, wParam, lParam);
+  try {
+    return self->HandleMessage(message, wParam, lParam);
+  } catch (const std::exception& e) {
+    DebugLog("Mailpeek: message %u failed: %s\n", message, e.what());
+  } catch (...) {
+    DebugLog("Mailpeek: message %u failed\n", message);
+  }
+  return 0;
+}
+
+LRESULT MailWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE:
+      OnCreate();
+      return 0;
+    case WM_TIMER:
+      if (wParam != kCheckTimerId) break;
+      OnTimer(static_cast<UINT_PTR>(wParam));
+      return 0;
+    case kAppletReloadMessage:
+      OnAppletReload();
+      return 0;
+    case WM_DESTROY:
+      OnDestroy();
+      return 0;
+    case WM_NCDESTROY:
+      ::SetWindowLongPtrA(m_hwnd, GWLP_USERDATA, 0);
+      m_hwnd = nullptr;
+      break;
+    default:
+      break;
+  }
+  return ::DefWindowProcA(m_hwnd, message, wParam, lParam);
+}
+
+void MailWindow::OnCreate() {
+  ReadSettings();
+  SetExStyle(m_hwnd, WS_EX_TOOLWINDOW);
+  m_notifier.Start(m_setting);
+}
+
+void MailWindow::OnTimer(UINT_PTR) { m_notifier.OnTimer(); }
+
+void MailWindow::OnAppletReload() {
+  ReadSettings();
+  m_notifier.Reload(m_setting);
+}
+
+void MailWindow::OnDestroy() {
+  KillCheckTimer();
+  ::PostQuitMessage(0);
+}
+
+void MailWindow::ReadSettings() {
+  settings::SettingsFiles files(m_files, m_registry, m_programDir);
+  if (!files.ReadOsdSetting(&m_setting, true)) {
+    DebugLog("Mailpeek: no notification settings in %sconfig.ini\n",
+             settings::ParentDirectory(m_programDir).c_str());
+  }
+}
+
+void MailWindow::SetCheckTimer(std::uint32_t intervalMs) {
+  if (!m_hwnd) return;
+  if (!::SetTimer(m_hwnd, kCheckTimerId, intervalMs, nullptr)) DebugLogLastError("SetTimer");
+}
+
+// Killing a timer that is not set fails harmlessly.
+void MailWindow::KillCheckTimer() {
+  if (m_hwnd) ::KillTimer(m_hwnd, kCheckTimerId);
+}
+
+std::unique_ptr<IStreamSocket> MailWindow::CreateSocket() { return CreateTcpSocket(); }
+
+void MailWindow::SendNotice(const settings::OsdTextRecord& record) {
+  switch (platform::SendOsdText(record)) {
+    case platform::HandOffResult::Delivered:
+      break;
+    case platform::HandOffResult::NoMonitor:
+      DebugLog("Mailpeek: no monitor, notice dropped\n");
+      break;
+    case platform::HandOffResult::NotDelivered:
+      DebugLog("Mailpeek: the monitor did not take the notice\n");
+      break;
+  }
+}
+
+}  // namespace karvo::mail

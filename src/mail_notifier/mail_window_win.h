@@ -1,0 +1,65 @@
+#pragma once
+// Mailpeek's hidden main window: it owns the check timer, runs the checks on its
+// thread and hands the notices to the monitor.
+#include <windows.h>
+#include <winsock2.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "mail_notifier/mail_notifier.h"
+#include "settings/file_store_win.h"
+#include "settings/registry_win.h"
+#include "settings/settings_image.h"
+
+namespace karvo::mail {
+
+inline constexpr char kMailWindowTitle[] = "KARVO Gaming Mouse Pop3";
+inline constexpr char kMailWindowClass[] = "KarvoMailpeekWindow";
+inline constexpr char kMailInstanceMutex[] = "KARVO_Gaming_Mouse_POP3_Application";
+inline constexpr UINT_PTR kCheckTimerId = 500;
+// The monitor posts it after every change of the settings.
+inline constexpr UINT kAppletReloadMessage = WM_USER + 200;
+
+class MailWindow final : public IMailHost {
+ public:
+  // programDir is the applet's own directory with its trailing backslash; the
+  // settings come from config.ini in the directory above it.
+  MailWindow(HINSTANCE instance, std::string programDir);
+  ~MailWindow() override;
+  MailWindow(const MailWindow&) = delete;
+  MailWindow& operator=(const MailWindow&) = delete;
+
+  // Registers the class and creates the window, never shown.
+  [[nodiscard]] bool Create();
+  HWND Hwnd() const { return m_hwnd; }
+  const MailNotifier& Notifier() const { return m_notifier; }
+
+  // IMailHost
+  void SetCheckTimer(std::uint32_t intervalMs) override;
+  void KillCheckTimer() override;
+  std::unique_ptr<IStreamSocket> CreateSocket() override;
+  void SendNotice(const settings::OsdTextRecord& record) override;
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+  void OnCreate();
+  void OnTimer(UINT_PTR id);
+  void OnAppletReload();
+  void OnDestroy();
+  // Into m_setting; a missing or rejected value leaves the previous contents.
+  void ReadSettings();
+
+  HINSTANCE m_instance;
+  std::string m_programDir;
+  settings::WinFileStore m_files;
+  settings::WinRegistry m_registry;
+  settings::OSDSetting m_setting{};
+  MailNotifier m_notifier;
+  HWND m_hwnd = nullptr;
+};
+
+}  // namespace karvo::mail

@@ -1,0 +1,62 @@
+#include <windows.h>
+#include <winsock2.h>
+
+#include "mail_notifier/mail_window_win.h"
+#include "platform/debug_log.h"
+#include "platform/handles.h"
+#include "settings/profile_files_win.h"
+
+namespace {
+
+// Winsock for the life of the program.
+class WinsockSession {
+ public:
+  WinsockSession() {
+    WSADATA data;
+    m_started = ::WSAStartup(MAKEWORD(1, 1), &data) == 0;
+  }
+  ~WinsockSession() {
+    if (m_started) ::WSACleanup();
+  }
+  WinsockSession(const WinsockSession&) = delete;
+  WinsockSession& operator=(const WinsockSession&) = delete;
+  bool Started() const { return m_started; }
+
+ private:
+  bool m_started = false;
+};
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  using namespace karvo;
+  // Held until the process ends; a second copy finds it and leaves.
+  ::SetLastError(0);
+  platform::UniqueHandle instanceMutex(::CreateMutexA(nullptr, FALSE, mail::kMailInstanceMutex));
+  const DWORD error = ::GetLastError();
+  if (error == ERROR_ALREADY_EXISTS || (!instanceMutex && error == ERROR_ACCESS_DENIED)) {
+    return 1;
+  }
+  if (!instanceMutex) platform::DebugLogLastError("CreateMutex");
+
+  WinsockSession winsock;
+  if (!winsock.Started()) {
+    platform::DebugLog("Mailpeek: Windows Sockets cannot be started\n");
+    return 0;
+  }
+
+  mail::MailWindow window(instance, settings::GetProgramDir());
+  if (!window.Create()) return 0;
+
+  MSG msg;
+  BOOL got;
+  while ((got = ::GetMessageA(&msg, nullptr, 0, 0)) != 0) {
+    if (got == -1) {
+      platform::DebugLogLastError("GetMessage");
+      return 0;
+    }
+    ::TranslateMessage(&msg);
+    ::DispatchMessageA(&msg);
+  }
+  return static_cast<int>(msg.wParam);
+}
