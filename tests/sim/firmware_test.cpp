@@ -114,6 +114,12 @@ TEST_F(FirmwareTest, GetsAnswerTheStoredValues) {
   EXPECT_EQ(Get(report_id::kProfile, 3), (std::vector<std::uint8_t>{5, 3, 2}));
   EXPECT_EQ(Get(report_id::kLevel, 6), (std::vector<std::uint8_t>{8, 6, 7, 0, 0, 0}));
   EXPECT_EQ(Get(report_id::kFirmware, 8)[2], 105);
+
+  ASSERT_TRUE(Set({11, 3, 1}));
+  EXPECT_EQ(PollStatus(), status_byte::kDone);
+  EXPECT_EQ(fw.HostControl(), 1);
+  ASSERT_TRUE(Set({11, 3, 0}));
+  EXPECT_EQ(fw.HostControl(), 0);
 }
 
 TEST_F(FirmwareTest, SelectThenGetReturnsThatSlotsReports) {
@@ -264,8 +270,9 @@ TEST_F(FirmwareTest, ReportLogRecordsEveryCall) {
   EXPECT_EQ(fw.ReportLog().front().ms, 5u);
 }
 
-// Press and release of physical button 3 (hardware slot 2 in mode 1) for each function.
-TEST_F(FirmwareTest, ButtonTableInModeOne) {
+// Press and release of physical button 3 for each function: hardware slot 2 (button
+// number 3) in mode 1, hardware slot 11 (button number 12) in mode 2.
+TEST_F(FirmwareTest, ButtonTableInBothModes) {
   struct Case {
     std::uint8_t code;
     std::vector<std::uint32_t> events;
@@ -298,12 +305,23 @@ TEST_F(FirmwareTest, ButtonTableInModeOne) {
       {184, {}},
       {255, {}},
   };
-  for (const Case& c : cases) {
-    Assign(2, c.code);
-    host.events.clear();
-    EXPECT_TRUE(fw.Press(3).accepted);
-    EXPECT_TRUE(fw.Release(3).accepted);
-    EXPECT_EQ(host.events, c.events) << "code " << int(c.code);
+  Assign(8, 45);  // physical button 9 switches the mode
+  for (const std::uint8_t mode : {1, 2}) {
+    if (fw.State().mode != mode) fw.Press(9);
+    ASSERT_EQ(fw.State().mode, mode);
+    const int hardwareSlot = mode == 1 ? 2 : 11;
+    for (const Case& c : cases) {
+      Assign(hardwareSlot, c.code);
+      std::vector<std::uint32_t> expected = c.events;
+      for (std::uint32_t& word : expected) {
+        const std::uint32_t type = word >> 16;
+        if (type == 0x4000 || type == 0x6000) word = (word & ~0xFFu) | (hardwareSlot + 1);
+      }
+      host.events.clear();
+      EXPECT_TRUE(fw.Press(3).accepted);
+      EXPECT_TRUE(fw.Release(3).accepted);
+      EXPECT_EQ(host.events, expected) << "mode " << int(mode) << " code " << int(c.code);
+    }
   }
 }
 
