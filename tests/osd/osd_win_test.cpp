@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -214,10 +215,11 @@ class OsdProgramTest : public ::testing::Test {
 
 TEST_F(OsdProgramTest, MainWindowIsHiddenTopmostPopup) {
   StartProgram();
+  // The window is found as soon as it exists; it is made topmost just after.
+  EXPECT_TRUE(
+      WaitFor([&] { return (::GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }));
   EXPECT_FALSE(::IsWindowVisible(window));
-  const LONG style = ::GetWindowLongA(window, GWL_STYLE);
-  EXPECT_TRUE(style & WS_POPUP);
-  EXPECT_TRUE(::GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  EXPECT_TRUE(::GetWindowLongA(window, GWL_STYLE) & WS_POPUP);
   char className[64] = {};
   ::GetClassNameA(window, className, sizeof className);
   EXPECT_STREQ(className, kTitle);
@@ -281,6 +283,45 @@ TEST_F(OsdProgramTest, TransparencyAppliesToTheNextBox) {
   BYTE alpha = 0;
   EXPECT_TRUE(::GetLayeredWindowAttributes(notice, nullptr, &alpha, nullptr));
   EXPECT_EQ(alpha, 25);
+}
+
+TEST_F(OsdProgramTest, AppearanceAtStartComesFromTheNotificationRecord) {
+  // The record as the settings page stores it: colour at byte 28, transparency at byte 32.
+  BYTE record[344] = {};
+  const INT32 colour = 4;
+  const INT32 transparency = 8;
+  std::memcpy(record + 28, &colour, sizeof colour);
+  std::memcpy(record + 32, &transparency, sizeof transparency);
+  ASSERT_TRUE(::WritePrivateProfileStructA("OSDSetting", "config", record, sizeof record,
+                                           install.Config().c_str()));
+  StartProgram();
+  Post(kNotice, 128, 2);
+  HWND notice = WaitForShownNotice();
+  ASSERT_NE(notice, nullptr);
+  BYTE alpha = 0;
+  EXPECT_TRUE(::GetLayeredWindowAttributes(notice, nullptr, &alpha, nullptr));
+  EXPECT_EQ(alpha, 50);
+}
+
+TEST_F(OsdProgramTest, DamagedNotificationRecordKeepsTheDefaults) {
+  // One hex digit changed: the checksum no longer matches, so nothing of it is taken.
+  BYTE record[344] = {};
+  record[32] = 1;
+  ASSERT_TRUE(::WritePrivateProfileStructA("OSDSetting", "config", record, sizeof record,
+                                           install.Config().c_str()));
+  char text[1024] = {};
+  ASSERT_GT(::GetPrivateProfileStringA("OSDSetting", "config", "", text, sizeof text,
+                                       install.Config().c_str()),
+            66u);
+  text[65] = text[65] == '1' ? '2' : '1';
+  ASSERT_TRUE(::WritePrivateProfileStringA("OSDSetting", "config", text, install.Config().c_str()));
+  StartProgram();
+  Post(kNotice, 128, 2);
+  HWND notice = WaitForShownNotice();
+  ASSERT_NE(notice, nullptr);
+  BYTE alpha = 0;
+  EXPECT_TRUE(::GetLayeredWindowAttributes(notice, nullptr, &alpha, nullptr));
+  EXPECT_EQ(alpha, 125);  // transparency 5
 }
 
 TEST_F(OsdProgramTest, ProfileTextFromItsFileSetsTheMessageWidth) {
