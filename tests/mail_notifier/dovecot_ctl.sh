@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # A private Dovecot POP3 server for the mail tests, on 127.0.0.1 and an unprivileged port.
-#   dovecot_ctl.sh start DIR   writes DIR/dovecot.conf, DIR/users (user "karvo", password
-#                              "secret", and "spaced" with "my secret pass"), an empty
-#                              maildir per user, starts the server and writes the port to DIR/port
+#   dovecot_ctl.sh start DIR   starts the server on fresh, empty mailboxes and writes its
+#                              port to DIR/port. Users "karvo" and "box1".."box4" have the
+#                              password "secret", "spaced" has "my secret pass".
 #   dovecot_ctl.sh fill DIR USER N   replaces USER's maildir with one of N new messages
-#   dovecot_ctl.sh stop DIR    stops the server started in DIR
+#   dovecot_ctl.sh stop DIR    stops the server started in DIR and removes its files
+# The server's files are in DIR/srv: dovecot.conf, dovecot.log, mail/USER (maildirs).
 set -euo pipefail
-cmd=${1:?start or stop}
+cmd=${1:?start, fill or stop}
 dir=${2:?directory}
+srv="$dir/srv"
 
 stop() {
   if [ -f "$dir/dovecot.pid" ]; then
@@ -19,6 +21,10 @@ stop() {
     done
     rm -f "$dir/dovecot.pid"
   fi
+  if [ -L "$srv" ]; then
+    rm -rf "$(readlink "$srv")"
+  fi
+  rm -rf "$srv" "$dir/port"
 }
 
 port_answers() {
@@ -34,8 +40,22 @@ mail_owner() {
   fi
 }
 
+# The server's unprivileged processes must reach its files; when a private
+# directory above DIR keeps them out, the files live in /tmp and DIR/srv links there.
+make_srv() {
+  mkdir -p "$dir"
+  if [ "$(id -u)" -eq 0 ] && ! runuser -u nobody -- test -x "$dir" 2>/dev/null; then
+    local real
+    real=$(mktemp -d /tmp/karvo-dovecot.XXXXXX)
+    ln -s "$real" "$srv"
+  else
+    mkdir -p "$srv"
+  fi
+  chmod 755 "$srv/"
+}
+
 fill() {
-  local user=$1 count=$2 box="$dir/mail/$1"
+  local user=$1 count=$2 box="$srv/mail/$1"
   rm -rf "$box"
   mkdir -p "$box/new" "$box/cur" "$box/tmp"
   for i in $(seq 1 "$count"); do
@@ -47,10 +67,15 @@ fill() {
 }
 
 write_config() {
-  local port=$1 uid gid
+  local port=$1 uid gid real
+  # The unprivileged processes see the real path, not the link inside DIR.
+  real=$(readlink -f "$srv")
   uid=$(mail_owner | cut -d: -f1)
   gid=$(mail_owner | cut -d: -f2)
-  cat >"$dir/dovecot.conf" <<CONF
+  # Every start begins with empty mailboxes and a fresh server state.
+  rm -rf "$srv/mail" "$srv/run" "$srv/state"
+  mkdir -p "$srv/mail" "$srv/run" "$srv/state"
+  cat >"$srv/dovecot.conf" <<CONF
 protocols = pop3
 listen = 127.0.0.1
 ssl = no
@@ -58,20 +83,20 @@ disable_plaintext_auth = no
 auth_mechanisms = plain
 # A wrong password in a test need not cost the default delay.
 auth_failure_delay = 0
-base_dir = $dir/run
-state_dir = $dir/state
-log_path = $dir/dovecot.log
-mail_location = maildir:$dir/mail/%u
+base_dir = $real/run
+state_dir = $real/state
+log_path = $real/dovecot.log
+mail_location = maildir:$real/mail/%u
 pop3_uidl_format = %f
 first_valid_uid = $uid
 last_valid_uid = $uid
 passdb {
   driver = passwd-file
-  args = scheme=PLAIN $dir/users
+  args = scheme=PLAIN $real/users
 }
 userdb {
   driver = static
-  args = uid=$uid gid=$gid home=$dir/home/%u
+  args = uid=$uid gid=$gid home=$real/mail/.home/%u
 }
 service pop3-login {
   chroot =
@@ -87,26 +112,28 @@ service anvil {
   chroot =
 }
 CONF
-  printf 'karvo:{PLAIN}secret\nspaced:{PLAIN}my secret pass\n' >"$dir/users"
-  for u in karvo spaced; do
-    mkdir -p "$dir/mail/$u/new" "$dir/mail/$u/cur" "$dir/mail/$u/tmp" "$dir/home/$u"
+  printf 'spaced:{PLAIN}my secret pass\n' >"$srv/users"
+  for u in karvo box1 box2 box3 box4; do
+    printf '%s:{PLAIN}secret\n' "$u" >>"$srv/users"
   done
-  mkdir -p "$dir/run" "$dir/state"
-  chown -R "$uid:$gid" "$dir/mail" "$dir/home"
-  chmod -R a+rwX "$dir/mail"
-  chmod 755 "$dir"
+  chmod 644 "$srv/users"
+  for u in karvo spaced box1 box2 box3 box4; do
+    mkdir -p "$srv/mail/$u/new" "$srv/mail/$u/cur" "$srv/mail/$u/tmp" "$srv/mail/.home/$u"
+  done
+  chown -R "$uid:$gid" "$srv/mail"
+  chmod -R a+rwX "$srv/mail"
 }
 
 case "$cmd" in
   start)
-    mkdir -p "$dir"
     stop
+    make_srv
     for _ in 1 2 3 4 5; do
       port=$((20000 + RANDOM % 20000))
       port_answers "$port" && continue
       write_config "$port"
-      : >"$dir/dovecot.log"
-      dovecot -F -c "$dir/dovecot.conf" </dev/null >>"$dir/dovecot.out" 2>&1 &
+      : >"$srv/dovecot.log"
+      dovecot -F -c "$(readlink -f "$srv")/dovecot.conf" </dev/null >>"$srv/dovecot.out" 2>&1 &
       echo $! >"$dir/dovecot.pid"
       for _ in $(seq 1 200); do
         if port_answers "$port"; then
@@ -116,9 +143,10 @@ case "$cmd" in
         kill -0 "$(cat "$dir/dovecot.pid")" 2>/dev/null || break
         sleep 0.05
       done
-      stop
+      kill "$(cat "$dir/dovecot.pid")" 2>/dev/null || true
+      rm -f "$dir/dovecot.pid"
     done
-    echo "dovecot_ctl: could not start Dovecot (see $dir/dovecot.out, $dir/dovecot.log)" >&2
+    echo "dovecot_ctl: could not start Dovecot (see $srv/dovecot.out, $srv/dovecot.log)" >&2
     exit 1
     ;;
   fill)
@@ -128,7 +156,7 @@ case "$cmd" in
     stop
     ;;
   *)
-    echo "usage: $0 start|stop DIR" >&2
+    echo "usage: $0 start|fill|stop DIR" >&2
     exit 2
     ;;
 esac
