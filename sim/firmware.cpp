@@ -242,33 +242,32 @@ bool Firmware::OpenFeatureDevice() {
   return m_open;
 }
 
-void Firmware::Log(bool isSet, std::span<const std::uint8_t> report, bool ok) {
+void Firmware::Log(bool isSet, std::span<const std::uint8_t> report, std::size_t length, bool ok) {
   if (m_log.size() == kReportLogCapacity) m_log.pop_front();
-  const auto kept = report.first(std::min(report.size(), kLoggedBytes));
+  // The report itself when the id is known and the buffer holds it, else the buffer's start.
+  const std::size_t shown =
+      length != 0 && report.size() >= length ? length : std::min(report.size(), kLoggedBytes);
+  const auto kept = report.first(shown);
   m_log.push_back({m_host.NowMs(), isSet, report.empty() ? std::uint8_t{0} : report[0], ok,
                    std::vector<std::uint8_t>(kept.begin(), kept.end())});
 }
 
 bool Firmware::SetFeature(std::span<const std::uint8_t> report) {
   bool ok = false;
-  if (!report.empty() && m_open) {
-    const std::size_t length = SetLength(report[0]);
-    if (length != 0 && report.size() >= length) {
-      Acknowledge(StoreReport(report.first(length)));
-      ok = true;
-    }
+  const std::size_t length = report.empty() ? 0 : SetLength(report[0]);
+  if (m_open && length != 0 && report.size() >= length) {
+    Acknowledge(StoreReport(report.first(length)));
+    ok = true;
   }
-  Log(true, report, ok);
+  Log(true, report, length, ok);
   return ok;
 }
 
 bool Firmware::GetFeature(std::span<std::uint8_t> report) {
   bool ok = false;
-  if (!report.empty() && m_open) {
-    const std::size_t length = GetLength(report[0]);
-    if (length != 0 && report.size() >= length) ok = AnswerReport(report.first(length));
-  }
-  Log(false, report, ok);
+  const std::size_t length = report.empty() ? 0 : GetLength(report[0]);
+  if (m_open && length != 0 && report.size() >= length) ok = AnswerReport(report.first(length));
+  Log(false, report, length, ok);
   return ok;
 }
 

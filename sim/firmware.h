@@ -149,7 +149,7 @@ class Firmware {
   void Acknowledge(bool accepted);
   bool StoreReport(std::span<const std::uint8_t> report);
   bool AnswerReport(std::span<std::uint8_t> report);
-  void Log(bool isSet, std::span<const std::uint8_t> report, bool ok);
+  void Log(bool isSet, std::span<const std::uint8_t> report, std::size_t length, bool ok);
   std::optional<std::uint32_t> Act(int hardwareSlot, bool release);
   void SetActiveSlot(std::uint8_t slot);
   std::optional<std::uint8_t> MoveCpi(std::uint8_t functionCode);

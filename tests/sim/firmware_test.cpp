@@ -256,10 +256,14 @@ TEST_F(FirmwareTest, ReportLogRecordsEveryCall) {
   std::vector<std::uint8_t> status = {4, 0, 0};
   ASSERT_TRUE(fw.GetFeature(status));
   EXPECT_FALSE(Set({9, 1}));
-  ASSERT_EQ(fw.ReportLog().size(), 3u);
+  std::vector<std::uint8_t> longBuffer(16, 0xEE);
+  longBuffer[0] = report_id::kProfile;
+  ASSERT_TRUE(fw.GetFeature(longBuffer));
+  ASSERT_EQ(fw.ReportLog().size(), 4u);
   EXPECT_EQ(FormatLogEntry(fw.ReportLog()[0]), "1234 SET 5 ok 050301");
   EXPECT_EQ(FormatLogEntry(fw.ReportLog()[1]), "1234 GET 4 ok 040100");
   EXPECT_EQ(FormatLogEntry(fw.ReportLog()[2]), "1234 SET 9 fail 0901");
+  EXPECT_EQ(FormatLogEntry(fw.ReportLog()[3]), "1234 GET 5 ok 050301") << "the report only";
   fw.ClearReportLog();
   EXPECT_TRUE(fw.ReportLog().empty());
   for (std::size_t i = 0; i < kReportLogCapacity + 5; ++i) {
