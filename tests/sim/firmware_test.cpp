@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <random>
 #include <vector>
 
 namespace karvo::sim {
@@ -485,6 +487,43 @@ TEST(StateFileTest, DamagedFileStartsFromFactoryState) {
   const std::vector<std::uint8_t> garbage(524, 0xAB);
   Firmware fw(host, garbage);
   EXPECT_EQ(fw.State(), FactoryState());
+}
+
+// Whatever the host sends and the hand does, every saved state loads back as it was.
+TEST(FirmwareRobustnessTest, ArbitraryReportsAndPressesKeepAValidState) {
+  FakeHost host;
+  Firmware fw(host, {});
+  ASSERT_TRUE(fw.OpenFeatureDevice());
+  std::mt19937 random(1234);
+  auto next = [&](std::uint32_t bound) { return static_cast<std::uint32_t>(random() % bound); };
+  const std::uint8_t ids[] = {4, 5, 6, 7, 8, 10, 11, 0, 255};
+  for (int i = 0; i < 20000; ++i) {
+    // Mostly the lengths and slot numbers the device knows, so that sets get through.
+    const std::size_t lengths[] = {3, 6, 8, 43, 59, 1 + next(70)};
+    std::vector<std::uint8_t> r(lengths[next(std::size(lengths))]);
+    for (auto& b : r) b = static_cast<std::uint8_t>(next(256));
+    r[0] = ids[next(std::size(ids))];
+    if (r.size() > 1 && next(2)) r[1] = static_cast<std::uint8_t>(r.size());
+    if (r.size() > 2 && next(2)) r[2] = static_cast<std::uint8_t>(next(6));
+    if (next(2)) StampChecksum(r);
+    switch (next(4)) {
+      case 0:
+        static_cast<void>(fw.SetFeature(r));
+        break;
+      case 1:
+        static_cast<void>(fw.GetFeature(r));
+        break;
+      case 2:
+        fw.Press(static_cast<int>(next(11)));
+        break;
+      default:
+        fw.Release(static_cast<int>(next(11)));
+        break;
+    }
+  }
+  ASSERT_GT(host.saves, 0);
+  EXPECT_EQ(DeserializeState(host.saved), fw.State());
+  EXPECT_EQ(DeserializeState(SerializeState(fw.State())), fw.State());
 }
 
 }  // namespace
