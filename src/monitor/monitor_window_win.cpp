@@ -255,6 +255,12 @@ void MonitorWindow::LoadSettings() {
   m_files = std::make_unique<settings::SettingsFiles>(*m_store, *m_registry, m_programDir);
   settings::ResetImage(m_settingsCopy.get());
   if (!m_files->LoadAll(m_settingsCopy.get())) m_files->SetDefaults(m_settingsCopy.get());
+  // Without config.ini, or with a damaged one, there is no current slot: the reports and the
+  // configurator index the profiles with it.
+  if (m_settingsCopy->CurrentProfile < 0 ||
+      m_settingsCopy->CurrentProfile >= settings::kProfileCount) {
+    m_settingsCopy->CurrentProfile = 0;
+  }
   m_core.LoadOsdSetting();
 }
 
