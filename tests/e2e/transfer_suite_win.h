@@ -1,0 +1,166 @@
+#pragma once
+// The installed monitor driven from outside, as the configurator and the user's hand would:
+// a private copy of the install directory, the monitor process, a stand-in configurator
+// window that records what the monitor posts to it, the shared block, and mousectl.exe.
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/handles.h"
+#include "settings/settings_image.h"
+
+namespace karvo::e2e {
+
+// The install directory named by KARVO_DIST (a Unix or a Windows path) in Wine's terms, with a
+// trailing backslash; nullopt when the variable is not set.
+std::optional<std::string> DistDirectory();
+
+// A fresh copy of the install directory below %TEMP%, removed again on destruction. The
+// virtual mouse's state file is not copied, so every copy starts with a mouse in its factory
+// state.
+class InstallDir {
+ public:
+  explicit InstallDir(const std::string& distDir);
+  ~InstallDir();
+  InstallDir(const InstallDir&) = delete;
+  InstallDir& operator=(const InstallDir&) = delete;
+
+  bool Ok() const { return m_ok; }
+  const std::string& Path() const { return m_path; }  // with a trailing backslash
+  std::string File(const std::string& relative) const { return m_path + relative; }
+
+ private:
+  std::string m_path;
+  bool m_ok = false;
+};
+
+// The configurator as far as the monitor can tell: a top-level window with its title that
+// records the messages the monitor posts to it. WM_CLOSE is recorded, not obeyed.
+class FakeConfigurator {
+ public:
+  FakeConfigurator();
+  ~FakeConfigurator();
+  FakeConfigurator(const FakeConfigurator&) = delete;
+  FakeConfigurator& operator=(const FakeConfigurator&) = delete;
+
+  bool Ok() const { return static_cast<bool>(m_window); }
+  // Pumps this thread's messages until `message` has arrived `count` times in all, or
+  // timeoutMs has passed; true when it has.
+  bool WaitFor(UINT message, int count, DWORD timeoutMs);
+  // How often `message` has arrived, after dispatching what is already queued.
+  int Count(UINT message);
+  void Clear() { m_received.clear(); }
+  const std::vector<UINT>& Received() const { return m_received; }
+  // Pumps messages for a while without waiting for anything in particular.
+  void Pump(DWORD ms);
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  int Recorded(UINT message) const;
+  platform::UniqueWindow m_window;
+  std::vector<UINT> m_received;
+};
+
+// The installed monitor program, started in its directory.
+class MonitorProcess {
+ public:
+  explicit MonitorProcess(const InstallDir& dir);
+  // Ends it the hard way if a test left it running, and closes the display program it may
+  // have started.
+  ~MonitorProcess();
+  MonitorProcess(const MonitorProcess&) = delete;
+  MonitorProcess& operator=(const MonitorProcess&) = delete;
+
+  bool Started() const { return static_cast<bool>(m_process); }
+  // The monitor's window once it exists (waits up to timeoutMs for it).
+  HWND Window(DWORD timeoutMs = 20000);
+  // Posts WM_CLOSE to its window; the process then shuts down by itself.
+  bool PostClose();
+  // True when the process ended within timeoutMs.
+  bool WaitExit(DWORD timeoutMs);
+  DWORD ExitCode() const;
+
+ private:
+  platform::UniqueHandle m_process;
+};
+
+// The named block and mutex the monitor publishes its settings in.
+class SharedBlockClient {
+ public:
+  SharedBlockClient();
+  bool Ok() const { return m_view && m_mutex; }
+  // Whole copies under the mutex, as the configurator makes them.
+  bool Read(settings::SettingsImage& image);
+  bool Write(const settings::SettingsImage& image);
+
+ private:
+  platform::UniqueHandle m_mapping;
+  platform::UniqueView m_view;
+  platform::UniqueHandle m_mutex;
+};
+
+struct ToolRun {
+  DWORD exitCode = 0xFFFFFFFF;
+  std::string output;
+};
+
+// mousectl.exe of the install directory with `args`; stdout and stderr together.
+ToolRun Mousectl(const InstallDir& dir, const std::string& args);
+
+std::vector<std::string> Lines(const std::string& text);
+
+// One line of mousectl's report log.
+struct LoggedReport {
+  bool isSet = false;
+  int id = 0;
+  bool ok = false;
+  std::vector<std::uint8_t> bytes;
+};
+// The lines that parse; anything else is left out.
+std::vector<LoggedReport> ParseReportLog(const std::string& text);
+
+// mousectl's state listing.
+struct MouseState {
+  int activeSlot = -1;
+  int level = -1;
+  int firmware = -1;
+  int host = -1;
+  std::vector<std::uint8_t> sensor[settings::kProfileCount];
+  std::vector<std::uint8_t> buttons[settings::kProfileCount];
+};
+std::optional<MouseState> ParseMouseState(const std::string& text);
+
+// The heap copy of a settings image (170 KB is too much for a test thread's stack).
+std::unique_ptr<settings::SettingsImage> NewImage();
+
+// Polls `mousectl reports` until a line matches, or timeoutMs passed; the matching log.
+template <typename Pred>
+std::optional<std::vector<LoggedReport>> WaitForReport(const InstallDir& dir, Pred pred,
+                                                       DWORD timeoutMs) {
+  const DWORD start = ::GetTickCount();
+  do {
+    ToolRun run = Mousectl(dir, "reports");
+    if (run.exitCode == 0) {
+      std::vector<LoggedReport> log = ParseReportLog(run.output);
+      for (const LoggedReport& r : log) {
+        if (pred(r)) return log;
+      }
+    }
+    ::Sleep(100);
+  } while (::GetTickCount() - start < timeoutMs);
+  return std::nullopt;
+}
+
+inline constexpr char kMonitorExe[] = "KARVO Gaming Mouse Monitor.exe";
+inline constexpr char kMonitorTitle[] = "KARVO Gaming Mouse Monitor";
+inline constexpr char kConfiguratorTitle[] = "KARVO Gaming Mouse Option";
+inline constexpr char kOsdTitle[] = "KARVO Gaming Mouse OSD";
+inline constexpr UINT kMsgApply = 1224;
+inline constexpr UINT kMsgReadBackDone = 1254;
+inline constexpr UINT kMsgApplyFinished = 1256;
+
+}  // namespace karvo::e2e
