@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -300,6 +301,64 @@ TEST_F(TransferEndToEnd, RestoreSendsTheDeviceDefaultsAndTheMouseIsFactoryNew) {
     EXPECT_EQ(state.sensor[i], Bytes(monitor::DefaultSensorReport(i))) << i;
     EXPECT_EQ(state.buttons[i], Bytes(monitor::DefaultButtonReport(i))) << i;
   }
+  ASSERT_NO_FATAL_FAILURE(StopMonitor());
+}
+
+std::string FileText(const std::string& path) {
+  std::string text;
+  platform::UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                          OPEN_EXISTING, 0, nullptr));
+  if (!file) return text;
+  char buffer[4096];
+  DWORD got = 0;
+  while (::ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0) {
+    text.append(buffer, got);
+  }
+  return text;
+}
+
+TEST_F(TransferEndToEnd, ReadBackThatFailsPublishesNothingButTheFirmwareVersion) {
+  ASSERT_NO_FATAL_FAILURE(StartMonitor());
+  SharedBlockClient block;
+  ASSERT_TRUE(block.Ok());
+  auto before = NewImage();
+  ASSERT_TRUE(block.Read(*before));
+  const std::string profileBefore = FileText(m_dir->File("config\\Default4.kmp"));
+  ASSERT_FALSE(profileBefore.empty());
+
+  // Every select is refused, so no slot's settings can be read; the arrival's read-back fails.
+  ASSERT_NO_FATAL_FAILURE(Control("unplug"));
+  ASSERT_NO_FATAL_FAILURE(Control("firmware 91"));
+  ASSERT_NO_FATAL_FAILURE(Control("status fail"));
+  ASSERT_NO_FATAL_FAILURE(Control("reports --clear"));
+  m_configurator.Clear();
+  ASSERT_NO_FATAL_FAILURE(Control("plug"));
+  // Jobs run in order: the apply's answer comes after the read-back has ended.
+  ASSERT_NO_FATAL_FAILURE(Apply(ClearFlags));
+
+  const std::vector<LoggedReport> log = ReportLog();
+  EXPECT_EQ(std::count_if(
+                log.begin(), log.end(),
+                [](const LoggedReport& r) { return r.isSet && r.id == monitor::kStatusReportId; }),
+            10)
+      << "every slot is still asked for";
+  EXPECT_EQ(std::count_if(log.begin(), log.end(),
+                          [](const LoggedReport& r) {
+                            return !r.isSet && (r.id == monitor::kSensorReportId ||
+                                                r.id == monitor::kButtonReportId);
+                          }),
+            0)
+      << "nothing is fetched without an acknowledged select";
+  EXPECT_EQ(m_configurator.Count(kMsgReadBackDone), 0);
+  EXPECT_TRUE(Sets(log).size() == 10) << "no host-control report after a failed read-back";
+
+  auto after = NewImage();
+  ASSERT_TRUE(block.Read(*after));
+  EXPECT_EQ(std::memcmp(&before->Profiles, &after->Profiles, sizeof before->Profiles), 0);
+  EXPECT_EQ(FileText(m_dir->File("config\\Default4.kmp")), profileBefore);
+  settings::WinFileStore store;
+  settings::WinRegistry registry;
+  EXPECT_EQ(settings::SettingsFiles(store, registry, m_dir->Path()).GetFirmwareVersion(), 91);
   ASSERT_NO_FATAL_FAILURE(StopMonitor());
 }
 
