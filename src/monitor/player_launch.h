@@ -1,0 +1,25 @@
+#pragma once
+// Where the media players are registered and how a registry value becomes the program to start.
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace karvo::monitor {
+
+inline constexpr std::size_t kPlayerValueMax = 260;
+inline constexpr char kWindowsMediaPlayerTitle[] = "Windows Media Player";
+
+struct PlayerRegistration {
+  const char* Key;          // below HKEY_LOCAL_MACHINE
+  const char* Value;        // nullptr: the key's default value
+  const char* MustContain;  // the path is started only when it contains this (any case)
+};
+
+// nullptr for options other than 0..3.
+const PlayerRegistration* PlayerRegistrationFor(int mediaOption);
+
+// The program path a registry value names for the option, or none when the value does not name
+// a program of that player. Option 0's value still has its environment variables in it.
+std::optional<std::string> PlayerPathFromValue(int mediaOption, std::string_view value);
+
+}  // namespace karvo::monitor
