@@ -10,8 +10,16 @@
 namespace karvo::monitor {
 
 namespace {
-// The small shell icon of our own executable, as Explorer shows it.
+constexpr WORD kOwnIconId = 1;  // monitor.rc
+
+// The small icon of our own executable, as Explorer shows it: its first icon resource at the
+// small-icon size, or what the shell makes of the file when the resource cannot be loaded.
 HICON OwnSmallIcon() {
+  auto* icon = static_cast<HICON>(::LoadImageW(
+      ::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kOwnIconId), IMAGE_ICON,
+      ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+  if (icon) return icon;
+  platform::DebugLogLastError("LoadImageW(own icon)");
   wchar_t path[MAX_PATH];
   DWORD n = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
   if (n == 0 || n >= MAX_PATH) return nullptr;

@@ -509,15 +509,18 @@ TEST_F(MonitorProgramTest, AppletsAreStartedReloadedAndClosedByTheirSwitches) {
            StandInCount("Applets\\Osdtalk.exe", "0 0 0") == 1;
   }));
 
-  // Running applets are told to reload, never started twice.
+  // Running applets are told to reload, never started twice; the voice-call notifier was not
+  // started by the CPI-notice switch at first.
   ASSERT_TRUE(::PostMessageA(MonitorWindow(), kMsgApply, 0, 0));
-  ASSERT_TRUE(WaitUntil([this] {
-    return StandInCount("Applets\\Loadpeek.exe", "1224 0 0") == 1 &&
-           StandInCount("Applets\\Osdtalk.exe", "1224 0 0") == 1;
+  const std::vector<std::string> startedThenReloaded = {"0 0 0", "1224 0 0"};
+  EXPECT_TRUE(WaitUntil([&] {
+    return StandInLog("Applets\\Loadpeek.exe") == startedThenReloaded &&
+           StandInLog("Applets\\Osdtalk.exe") == startedThenReloaded;
   }));
-  EXPECT_EQ(StandInCount("Applets\\Loadpeek.exe", "0 0 0"), 1u);
-  EXPECT_EQ(StandInCount("Applets\\Osdtalk.exe", "0 0 0"), 1u);
-  EXPECT_EQ(StandInCount("Applets\\Mailpeek.exe", "0 0 0"), 1u);
+  EXPECT_EQ(StandInLog("Applets\\Loadpeek.exe"), startedThenReloaded);
+  EXPECT_EQ(StandInLog("Applets\\Osdtalk.exe"), startedThenReloaded);
+  EXPECT_EQ(StandInLog("Applets\\Mailpeek.exe"),
+            (std::vector<std::string>{"0 0 0", "1224 0 0", "16 0 0"}));
 }
 
 TEST_F(MonitorProgramTest, TextHandOffIsStoredAndAnnouncedOnlyWhileTheMouseIsPresent) {
