@@ -232,9 +232,12 @@ bool OsdWindow::CreateNoticeWindow() {
   if (!::RegisterClassExA(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
     DebugLogLastError("RegisterClassEx notice");
   }
-  const Size screen = ScreenSize();
-  HWND hwnd = ::CreateWindowExA(0, kNoticeClassName, "", WS_POPUP | WS_CLIPSIBLINGS, 0, 0,
-                                screen.width, screen.height, nullptr, nullptr, m_instance, nullptr);
+  // Box-sized, not screen-sized: Wine's X11 driver hands a screen-sized popup to the
+  // window manager and then waits up to 2 s for it on every destroy, stalling the
+  // next request. The first paint tick places the box anyway.
+  HWND hwnd =
+      ::CreateWindowExA(0, kNoticeClassName, "", WS_POPUP | WS_CLIPSIBLINGS, 0, 0,
+                        kMessageRequestWidth, kNoticeHeight, nullptr, nullptr, m_instance, nullptr);
   if (!hwnd) {
     DebugLogLastError("CreateWindowEx notice");
     return false;

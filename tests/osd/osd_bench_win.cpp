@@ -116,18 +116,26 @@ std::string Install() {
   return exe;
 }
 
-int FirstPaintTimes(HWND osd) {
+enum class Scene { NoBoxUp, BoxOfAnotherKindUp };
+
+// Medians of the time from posting a request to the box's colour at the probe.
+int FirstPaintTimes(HWND osd, Scene scene) {
   const POINT probe = Probe();
   HDC screen = ::GetDC(nullptr);
   if (!screen) return 1;
   std::vector<double> times;
   int missed = 0;
   for (int i = 0; i < kRequests; ++i) {
-    // Each request another kind (which removes the previous box at once) in another
-    // colour, so the probe cannot mistake the previous box for the new one.
+    // Alternate kinds and colours, so the probe cannot mistake the previous box for the new one.
     const Colour& colour = i % 2 ? kBlue : kYellow;
     const WPARAM kind = i % 2 ? 128 : 160;
     const LPARAM lParam = i % 2 ? 3 : 40 + i;
+    if (scene == Scene::NoBoxUp) {
+      // A kind that is no notice clears the box; the synchronous no-op waits until it is done.
+      ::PostMessageA(osd, kNotice, 1, 0);
+      DWORD_PTR ignored = 0;
+      ::SendMessageTimeoutA(osd, WM_NULL, 0, 0, SMTO_NORMAL, kBoundMs, &ignored);
+    }
     ::PostMessageA(osd, kAppearance, 0, static_cast<LPARAM>(colour.index << 16));  // opaque
     const double start = Now();
     if (!::PostMessageA(osd, kNotice, kind, lParam)) {
@@ -143,13 +151,14 @@ int FirstPaintTimes(HWND osd) {
     }
   }
   ::ReleaseDC(nullptr, screen);
+  const char* name = scene == Scene::NoBoxUp ? "no box up" : "replacing a box of another kind";
   if (times.empty()) {
-    std::printf("first paint: no box seen in %d requests\n", kRequests);
+    std::printf("first paint, %s: no box seen in %d requests\n", name, kRequests);
     return 1;
   }
   std::sort(times.begin(), times.end());
-  std::printf("first paint after a posted request (%zu requests, %d missed):\n", times.size(),
-              missed);
+  std::printf("first paint after a posted request, %s (%zu requests, %d missed):\n", name,
+              times.size(), missed);
   std::printf("  median %.1f ms  min %.1f ms  p90 %.1f ms  max %.1f ms\n", times[times.size() / 2],
               times.front(), times[times.size() * 9 / 10], times.back());
   return missed ? 1 : 0;
@@ -168,10 +177,11 @@ int main() {
   ::Sleep(1000);
   osd.Report("OSD idle after start");
 
-  int rc = FirstPaintTimes(osd.Window());
+  int rc = FirstPaintTimes(osd.Window(), Scene::NoBoxUp);
+  rc |= FirstPaintTimes(osd.Window(), Scene::BoxOfAnotherKindUp);
   // Let the last box go (its hide timer) before measuring the idle program again.
   ::Sleep(3000);
-  osd.Report("OSD idle after 50 notices");
+  osd.Report("OSD idle after 100 notices");
 
   Process minimal;
   if (!minimal.Start(KARVO_MINIMAL_WINDOW_EXE, kMinimalTitle)) return 1;
