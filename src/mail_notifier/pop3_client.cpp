@@ -219,7 +219,9 @@ bool Pop3Client::Top(int n, std::string& text) {
   m_headerText.clear();
   m_lastError.clear();
   text.clear();
-  switch (Exchange(Format("TOP %d 0\r\n", n))) {
+  // TOP is refused only by "-ERR"; any other status line is taken as a yes.
+  switch (Exchange(Format("TOP %d 0\r\n", n), nullptr,
+                   [](std::string_view reply) { return !IsNegativeReply(reply); })) {
     case Reply::NoReply:
       return false;
     case Reply::Bad:
@@ -251,10 +253,11 @@ bool Pop3Client::SimpleCommand(std::string_view command, const char* error) {
   return true;
 }
 
-Pop3Client::Reply Pop3Client::Exchange(std::string_view command, std::string* line) {
+Pop3Client::Reply Pop3Client::Exchange(std::string_view command, std::string* line,
+                                       ReplyJudge good) {
   std::string reply;
   if (!SendCommand(command) || !ReadLine(reply)) return Reply::NoReply;
-  bool ok = IsPositiveReply(reply);
+  bool ok = good(reply);
   if (line) *line = std::move(reply);
   return ok ? Reply::Ok : Reply::Bad;
 }

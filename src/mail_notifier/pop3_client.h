@@ -12,6 +12,10 @@
 
 namespace karvo::mail {
 
+// "+OK" / "-ERR" at the start of a reply, letter case ignored.
+bool IsPositiveReply(std::string_view reply);
+bool IsNegativeReply(std::string_view reply);
+
 struct Pop3Limits {
   int WaitMs = 60000;     // each wait; a one-line reply must be complete within it
   int TopWaitMs = 90000;  // each wait for the lines of a TOP reply
@@ -62,7 +66,10 @@ class Pop3Client {
   // After an over-long reply line: drops what is left of it, within the deadline.
   void DropThroughLineEnd(std::int64_t deadline);
   bool ReceiveMore(int waitMs, std::size_t maxBytes);
-  Reply Exchange(std::string_view command, std::string* line = nullptr);
+  using ReplyJudge = bool (*)(std::string_view reply);
+  // Sends the command and judges its status line (by default: it begins with "+OK").
+  Reply Exchange(std::string_view command, std::string* line = nullptr,
+                 ReplyJudge good = &IsPositiveReply);
   bool SimpleCommand(std::string_view command, const char* error);
 
   std::unique_ptr<IStreamSocket> m_socket;
@@ -76,9 +83,6 @@ class Pop3Client {
   std::string m_lastError;
 };
 
-// "+OK" / "-ERR" at the start of a reply, letter case ignored.
-bool IsPositiveReply(std::string_view reply);
-bool IsNegativeReply(std::string_view reply);
 // The decimal number after the first blank of a line (blanks skipped, stops at
 // the first non-digit). Absent when the line has no blank; 0 when no digits follow;
 // absent as well when the number does not fit an int.
