@@ -6,6 +6,7 @@
 #include <span>
 
 #include "monitor/device_reports.h"
+#include "monitor/event_decoder.h"
 #include "monitor/monitor_messages.h"
 #include "monitor/shared_block_layout.h"
 #include "platform/debug_log.h"
@@ -172,6 +173,7 @@ LRESULT MonitorWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
       OnDestroy();
       return 0;
     case WM_TIMER:
+      if (wParam == kTimerGameCheck && m_events) m_events->OnGameCheck();
       m_core.OnTimer(static_cast<std::uint32_t>(wParam));
       return 0;
     case WM_COPYDATA: {
@@ -197,10 +199,11 @@ LRESULT MonitorWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case kMsgTrayCallback:
       OnTrayNotify(static_cast<UINT>(lParam));
       return 0;
-    case kMsgDeviceEvent:
-      m_core.OnDeviceEvent((static_cast<std::uint32_t>(wParam) << 16) |
-                           (static_cast<std::uint32_t>(lParam) & 0xFFFF));
+    case kMsgDeviceEvent: {
+      std::uint32_t word = WordFromDeviceMessage(wParam, lParam);
+      if (!m_events || !m_events->Dispatch(word)) m_core.OnDeviceEvent(word);
       return 0;
+    }
     case kMsgDevicePresence:
       m_core.OnPresence(wParam);
       return 0;
@@ -239,6 +242,9 @@ bool MonitorWindow::OnCreate() {
   }
 
   m_jobs = std::make_unique<WorkerJobs>(*this);
+  m_events = std::make_unique<EventActions>(
+      EventHostParts{*this, m_window, m_copyLock, *m_settingsCopy, m_block, *m_files, *m_store,
+                     m_configPath, m_osdSettings, m_playerThreadId});
   if (!StartThreads()) return false;
   ::SetLastError(0);
   if (!::SetWindowLongPtrA(m_window, GWL_EXSTYLE, WS_EX_TOOLWINDOW) && ::GetLastError() != 0) {
@@ -324,7 +330,11 @@ DWORD WINAPI MonitorWindow::MacroPlayerMain(void* param) {
   MSG msg;
   ::PeekMessageA(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
   ::SetEvent(start.Ready);
-  // Macros are armed by the button functions; until one is, 1648 has nothing to play.
+  auto* self = static_cast<MonitorWindow*>(start.Owner);
+  if (self->m_events) {
+    self->m_events->RunPlayerLoop();
+    return 0;
+  }
   while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
   }
   return 0;
@@ -522,6 +532,8 @@ void MonitorWindow::FreeDeviceLibrary() { m_device.Free(); }
 
 void MonitorWindow::StopMacroPlayer() {
   if (!m_playerThread) return;
+  // A macro that is playing ends at its next step and lets go of its keys.
+  if (m_events) m_events->StopPlayer();
   if (!::PostThreadMessageA(m_playerThreadId, WM_QUIT, 0, 0)) {
     platform::DebugLogLastError("PostThreadMessageA(WM_QUIT, player)");
   }

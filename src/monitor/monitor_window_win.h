@@ -9,6 +9,7 @@
 #include <mutex>
 #include <string>
 
+#include "monitor/action_dispatcher_win.h"
 #include "monitor/config_transfer.h"
 #include "monitor/config_worker.h"
 #include "monitor/device_library_win.h"
@@ -118,6 +119,8 @@ class MonitorWindow final : public IMonitorHost {
   DWORD m_playerThreadId = 0;
   platform::UniqueHandle m_workerThread;
   DWORD m_workerThreadId = 0;
+  // Button functions and macros; declared last so it goes before what it borrows.
+  std::unique_ptr<EventActions> m_events;
 };
 
 }  // namespace karvo::monitor
