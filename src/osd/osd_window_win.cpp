@@ -288,13 +288,15 @@ void OsdWindow::PaintNotice(std::uint32_t kind) {
   WindowDc dc(m_notice.Get());
   if (!dc.Get()) return;
   const ColourScheme& scheme = m_appearance.Scheme();
-  ::SetBkMode(dc.Get(), TRANSPARENT);
+  if (!::SetBkMode(dc.Get(), TRANSPARENT)) DebugLog("SetBkMode failed\n");
   platform::UniqueGdiObject brush(::CreateSolidBrush(ToColorRef(scheme.background)));
   RECT client{0, 0, plan->box.width, plan->box.height};
   if (!brush || !::FillRect(dc.Get(), &client, static_cast<HBRUSH>(brush.Get()))) {
     DebugLog("Filling the notice failed\n");
   }
-  ::SetTextColor(dc.Get(), ToColorRef(scheme.text));
+  if (::SetTextColor(dc.Get(), ToColorRef(scheme.text)) == CLR_INVALID) {
+    DebugLog("SetTextColor failed\n");
+  }
   SelectedObject selected(dc.Get(), font.Get());
   if (!::TextOutW(dc.Get(), plan->textX, plan->textY, Wide(plan->text),
                   static_cast<int>(plan->text.size()))) {
