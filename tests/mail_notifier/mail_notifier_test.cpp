@@ -202,21 +202,6 @@ TEST(MailNotifierTest, ChecksAnnounceGrowthAfterTheBaseline) {
       (std::vector<std::string>{"USER karvo\r\n", "PASS secret\r\n", "STAT\r\n", "QUIT\r\n"}));
 }
 
-TEST(MailNotifierTest, SingleNewMessageAndIgnoredZero) {
-  VirtualClock clock;
-  FakeHost host(clock);
-  MailNotifier notifier(host, clock);
-  notifier.Start(MailSetting(0));
-  for (int count : {4, 4, 5, 0, 2, 3}) host.Mailbox(count);
-  Events notices;
-  for (int i = 0; i < 6; ++i) notifier.OnTimer();
-  for (const std::string& e : host.events) {
-    if (e.rfind("notice", 0) == 0) notices.push_back(e);
-  }
-  EXPECT_EQ(notices, (Events{"notice 5 1 New Mail", "notice 5 1 New Mail"}));
-  EXPECT_EQ(notifier.Counter().LastCount(), 3);
-}
-
 TEST(MailNotifierTest, FailedCheckLeavesTheTimerOffUntilReload) {
   struct Case {
     const char* what;

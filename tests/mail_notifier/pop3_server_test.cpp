@@ -8,14 +8,12 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <functional>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "mail_notifier/mail_notifier.h"
 #include "mail_notifier/pop3_client.h"
 
 namespace karvo::mail {
@@ -165,27 +163,6 @@ TEST(Pop3TcpTest, SilentServerEndsTheWaitWithoutErrorText) {
   client.reset();
 }
 
-TEST(Pop3TcpTest, EndlessListFailsAtItsBound) {
-  ScriptServer server([](ScriptServer& s) {
-    s.Send("+OK\r\n");
-    s.ReadLine();
-    s.Send("+OK\r\n");
-    s.ReadLine();
-    s.Send("+OK\r\n");
-    s.ReadLine();
-    std::string chunk(4096, '7');
-    while (s.Send(chunk + "\r\n")) {
-    }
-  });
-  Pop3Limits limits;
-  limits.MaxMultiLineBytes = 256 * 1024;
-  auto client = std::make_unique<Pop3Client>(CreateTcpSocket(), SteadyClock(), limits);
-  ASSERT_TRUE(client->Connect("127.0.0.1", "u", "p", server.Port()));
-  EXPECT_FALSE(client->List());
-  EXPECT_EQ(client->LastError(), "Error occured during LIST");
-  client.reset();  // the server's next send fails and its script ends
-}
-
 // A private Dovecot for this suite; each test fills the mailbox afresh.
 class DovecotTest : public ::testing::Test {
  protected:
@@ -248,47 +225,6 @@ TEST_F(DovecotTest, LoginFailuresAndPasswordWithSpaces) {
   ASSERT_TRUE(spaced.Statistics());
   EXPECT_EQ(spaced.MessageCount(), 2);
   EXPECT_TRUE(spaced.Disconnect());
-}
-
-class RealSocketHost final : public IMailHost {
- public:
-  std::vector<std::string> notices;
-  void SetCheckTimer(std::uint32_t) override { ++timersSet; }
-  void KillCheckTimer() override {}
-  std::unique_ptr<IStreamSocket> CreateSocket() override { return CreateTcpSocket(); }
-  void SendNotice(const settings::OsdTextRecord& record) override {
-    notices.push_back(record.Text);
-  }
-  int timersSet = 0;
-};
-
-TEST_F(DovecotTest, NotifierCountRules) {
-  struct Case {
-    std::vector<int> counts;
-    std::vector<std::string> notices;
-  } cases[] = {
-      {{4, 4, 6}, {"2 New Mails"}},
-      {{4, 4, 5}, {"1 New Mail"}},
-      {{5, 0, 2}, {}},
-  };
-  for (const Case& c : cases) {
-    RealSocketHost host;
-    MailNotifier notifier(host);
-    settings::OSDSetting setting{};
-    setting.ShowMail = 1;
-    std::strcpy(setting.MailServer, "127.0.0.1");
-    std::strcpy(setting.MailUser, "karvo");
-    std::strcpy(setting.MailPassword, "secret");
-    setting.MailPort = s_port;
-    notifier.Start(setting);
-    for (int count : c.counts) {
-      Fill("karvo", count);
-      notifier.OnTimer();
-    }
-    EXPECT_EQ(host.notices, c.notices) << ::testing::PrintToString(c.counts);
-    EXPECT_EQ(host.timersSet, 1 + static_cast<int>(c.counts.size()));
-    EXPECT_EQ(notifier.Counter().LastCount(), c.counts.back());
-  }
 }
 
 }  // namespace
