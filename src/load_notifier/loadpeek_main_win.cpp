@@ -1,0 +1,23 @@
+#include <windows.h>
+
+#include "load_notifier/load_window_win.h"
+#include "platform/debug_log.h"
+#include "platform/handles.h"
+#include "settings/profile_files_win.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  using namespace karvo;
+  // Held until the process ends; a second copy finds it and leaves with 1.
+  ::SetLastError(0);
+  platform::UniqueHandle instanceMutex(
+      ::CreateMutexA(nullptr, FALSE, load_notifier::kLoadInstanceMutex));
+  const DWORD error = ::GetLastError();
+  if (error == ERROR_ALREADY_EXISTS || (!instanceMutex && error == ERROR_ACCESS_DENIED)) {
+    return 1;
+  }
+  if (!instanceMutex) platform::DebugLogLastError("CreateMutex");
+
+  load_notifier::LoadWindow window(instance, settings::GetProgramDir());
+  if (!window.Create()) return 0;
+  return load_notifier::RunMessageLoop();
+}
