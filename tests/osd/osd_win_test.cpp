@@ -274,6 +274,45 @@ TEST_F(OsdProgramTest, CpiNoticeShowsAboveTheTaskbarThenDisappears) {
   EXPECT_FALSE(program.Exited());
 }
 
+TEST_F(OsdProgramTest, RepeatedKindKeepsItsBoxAnotherKindReplacesIt) {
+  StartProgram();
+  auto shownRect = [](HWND notice) {
+    RECT r{};
+    if (!::IsWindowVisible(notice) || !::GetWindowRect(notice, &r)) return std::string("hidden");
+    return Describe(r);
+  };
+  Post(kNotice, 160, 1);
+  HWND first = WaitForShownNotice();
+  ASSERT_NE(first, nullptr);
+  EXPECT_TRUE(
+      WaitFor([&] { return shownRect(first) == Describe(BoxFor(TextWidth(L"Volume Level: 1"))); }));
+
+  // The same kind again: new text in the same window.
+  Post(kNotice, 160, 100);
+  const std::string wider = Describe(BoxFor(TextWidth(L"Volume Level: 100")));
+  EXPECT_TRUE(WaitFor([&] { return shownRect(first) == wider; })) << shownRect(first);
+  EXPECT_EQ(FindNotice(), first);
+
+  // Kind 20 while a box is up changes nothing; the no-op is handled after it.
+  Post(kNotice, 20, 0);
+  DWORD_PTR result = 0;
+  ASSERT_TRUE(::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, kBoundMs, &result));
+  EXPECT_EQ(FindNotice(), first);
+  EXPECT_EQ(shownRect(first), wider);
+
+  // Another kind: the box goes at once and a new one shows the new text.
+  Post(kNotice, 128, 1);
+  HWND second = nullptr;
+  EXPECT_TRUE(WaitFor([&] {
+    HWND notice = FindNotice();
+    if (notice != first && notice && ::IsWindowVisible(notice)) second = notice;
+    return second != nullptr;
+  }));
+  EXPECT_FALSE(::IsWindow(first));
+  const std::vector<std::string> expected{Describe(BoxFor(TextWidth(L"400 DPI"))), "gone"};
+  EXPECT_EQ(ObserveUntilGone(), expected);
+}
+
 TEST_F(OsdProgramTest, TransparencyAppliesToTheNextBox) {
   StartProgram();
   Post(kAppearance, 0, (7 << 16) | 9);  // colour 7 does not exist; transparency 9 does
