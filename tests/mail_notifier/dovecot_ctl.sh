@@ -122,6 +122,11 @@ CONF
   done
   chown -R "$uid:$gid" "$srv/mail"
   chmod -R a+rwX "$srv/mail"
+  if [ "$(id -u)" -ne 0 ]; then
+    # Without root the server cannot change to its own service users.
+    printf 'default_internal_user = %s\ndefault_internal_group = %s\ndefault_login_user = %s\n' \
+      "$(id -un)" "$(id -gn)" "$(id -un)" >>"$srv/dovecot.conf"
+  fi
 }
 
 case "$cmd" in
