@@ -43,7 +43,9 @@ bool LoadWindow::Create() {
   windowClass.hInstance = m_instance;
   // A test program has no icon of ours; the class does without one.
   windowClass.hIcon = ::LoadIconA(m_instance, MAKEINTRESOURCEA(kLoadIconResource));
-  windowClass.hIconSm = windowClass.hIcon;
+  windowClass.hIconSm = static_cast<HICON>(::LoadImageA(
+      m_instance, MAKEINTRESOURCEA(kLoadIconResource), IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
+      ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
   windowClass.hCursor = ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
   windowClass.lpszClassName = kLoadWindowClass;

@@ -103,6 +103,16 @@ TEST(LoadpeekProgramTest, SendsSwitchedNoticesReloadsAndEndsOnClose) {
   EXPECT_EQ(::FindWindowA(nullptr, kWindowTitle), nullptr);
 }
 
+TEST(LoadpeekProgramTest, ProgramCarriesItsIcon) {
+  platform::UniqueModule program(
+      ::LoadLibraryExA(KARVO_LOADPEEK_EXE, nullptr, LOAD_LIBRARY_AS_DATAFILE));
+  ASSERT_TRUE(program) << ::GetLastError();
+  EXPECT_NE(::FindResourceA(program.Get(), MAKEINTRESOURCEA(107), MAKEINTRESOURCEA(14)), nullptr);
+  HANDLE small = ::LoadImageA(program.Get(), MAKEINTRESOURCEA(107), IMAGE_ICON, 16, 16, 0);
+  EXPECT_NE(small, nullptr);
+  if (small) ::DestroyIcon(static_cast<HICON>(small));
+}
+
 TEST(LoadpeekProgramTest, WithoutSettingsNothingIsSent) {
   InstallDir dir = InstallDir::Make("loadpeek_nosettings");
   StandInMonitor monitor;
