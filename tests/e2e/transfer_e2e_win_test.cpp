@@ -389,6 +389,23 @@ TEST_F(TransferEndToEnd, UnplugDuringAnUploadEndsItAtItsNextWait) {
   ASSERT_NO_FATAL_FAILURE(StopMonitor());
 }
 
+TEST_F(TransferEndToEnd, ApplyQueuedBehindARemovedMouseIsStillAnswered) {
+  ASSERT_NO_FATAL_FAILURE(StartMonitor());
+  ASSERT_NO_FATAL_FAILURE(Control("status busy-forever"));
+  ASSERT_NO_FATAL_FAILURE(Control("reports --clear"));
+  ASSERT_NO_FATAL_FAILURE(PostApply(FlagEverySensor));
+  ASSERT_TRUE(WaitForReport(*m_dir, IsSensorSet, kApplyTimeoutMs));
+  // The second apply waits in the worker's queue; the removal finds the mouse gone before
+  // its turn comes.
+  ASSERT_NO_FATAL_FAILURE(PostApply(FlagEverySensor));
+  ASSERT_NO_FATAL_FAILURE(Control("unplug"));
+
+  EXPECT_TRUE(m_configurator.WaitFor(kMsgApplyFinished, 2, kApplyTimeoutMs))
+      << "each apply gets its 1256, or the configurator keeps OK and Apply disabled";
+  EXPECT_EQ(Sets(ReportLog()).size(), 1u);
+  ASSERT_NO_FATAL_FAILURE(StopMonitor());
+}
+
 TEST_F(TransferEndToEnd, BusyForeverMouseStillLetsTheMonitorExit) {
   ASSERT_NO_FATAL_FAILURE(StartMonitor());
   ASSERT_NO_FATAL_FAILURE(Control("status busy-forever"));

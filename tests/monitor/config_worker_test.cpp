@@ -63,21 +63,24 @@ TEST_F(ConfigWorkerTest, JobsRunBusyWithCancelClearedAndEndIdle) {
   }
 }
 
-TEST_F(ConfigWorkerTest, MessagesWhileTheMouseIsNotPresentAreDroppedWithoutAnswer) {
+TEST_F(ConfigWorkerTest, MessagesWhileTheMouseIsNotPresentAreDroppedButAnApplyIsAnswered) {
   for (DeviceState s : {DeviceState::NotOpened, DeviceState::Removed}) {
     state = s;
+    jobs.Calls.clear();
     for (std::uintptr_t job : {kJobUpload, kJobReadBack, kJobCurrentProfile}) {
       EXPECT_EQ(worker.Handle(job, 0), WorkerOutcome::Dropped);
     }
+    EXPECT_EQ(jobs.Calls, Lines{"Post 1256 busy=0 cancel=0"});
+    EXPECT_FALSE(flags.Busy);
   }
-  EXPECT_TRUE(jobs.Calls.empty());
-  EXPECT_FALSE(flags.Busy);
 }
 
 TEST_F(ConfigWorkerTest, JobsQueuedBehindTheExitAreDropped) {
   flags.Stopping = true;
-  EXPECT_EQ(worker.Handle(kJobUpload, 0), WorkerOutcome::Dropped);
+  EXPECT_EQ(worker.Handle(kJobReadBack, 0), WorkerOutcome::Dropped);
   EXPECT_TRUE(jobs.Calls.empty());
+  EXPECT_EQ(worker.Handle(kJobUpload, 1), WorkerOutcome::Dropped);
+  EXPECT_EQ(jobs.Calls, Lines{"Post 1256 busy=0 cancel=0"});
 }
 
 }  // namespace
