@@ -160,6 +160,8 @@ void ActionDispatcher::OnProfileChanged(const DeviceEvent& event) {
 void ActionDispatcher::SwitchProfile(int slot) {
   if (!ValidSlot(slot)) return;
   m_host.WithSettings([&](settings::SettingsImage& image) { image.CurrentProfile = slot; });
+  // config.ini follows too, so that a restart does not bring back the slot just left.
+  m_host.SetCurrentProfile(slot);
   m_host.WriteSharedBlock();
   if (!m_host.PostWorker(kJobCurrentProfile, 0)) m_host.Log("current-profile job not posted\n");
   NotifyConfigurator(kMsgProfileChanged, 0);

@@ -229,8 +229,8 @@ TEST_F(ActionDispatcherTest, ProfileFunctionSwitchesOnlyToAnotherSlot) {
   dispatcher.Dispatch(Word(0x4000, 4));
   EXPECT_EQ(host.Image->CurrentProfile, 3);
   EXPECT_EQ(host.Calls,
-            (std::vector<std::string>{"block 3", "worker 3", "post configurator 1255 0 0",
-                                      "post osd 1324 40 196608"}));
+            (std::vector<std::string>{"ini profile 3", "block 3", "worker 3",
+                                      "post configurator 1255 0 0", "post osd 1324 40 196608"}));
 }
 
 TEST_F(ActionDispatcherTest, SwitchProfileRefusesSlotsOutsideTheFive) {
@@ -239,7 +239,7 @@ TEST_F(ActionDispatcherTest, SwitchProfileRefusesSlotsOutsideTheFive) {
   EXPECT_TRUE(host.Calls.empty());
   host.Windows.clear();
   dispatcher.SwitchProfile(4);
-  EXPECT_EQ(host.Calls, (std::vector<std::string>{"block 4", "worker 3"}));
+  EXPECT_EQ(host.Calls, (std::vector<std::string>{"ini profile 4", "block 4", "worker 3"}));
 }
 
 TEST_F(ActionDispatcherTest, ProfileEventFromTheMouse) {
