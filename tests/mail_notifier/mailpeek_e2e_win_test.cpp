@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <sstream>
@@ -77,6 +78,12 @@ class Mailbox {
   int Sessions() const {
     return CountLines(ReadWholeFile(LogPath()), "pop3(" + m_user + ")", "Logged out");
   }
+  // Logins of this user whose session has not ended yet.
+  int OpenSessions() const {
+    const std::string log = ReadWholeFile(LogPath());
+    return CountLines(log, "Login: ", "user=<" + m_user + ">") -
+           CountLines(log, "pop3(" + m_user + ")", "Disconnected");
+  }
   int FailedLogins() const {
     return CountLines(ReadWholeFile(LogPath()), "auth failed", "user=<" + m_user + ">");
   }
@@ -105,6 +112,7 @@ class Applet {
     m_copied = ::CopyFileA(WinePath(KARVO_MAILPEEK_EXE).c_str(), m_exe.c_str(), FALSE) != FALSE;
   }
   ~Applet() {
+    if (m_thread) ::ResumeThread(m_thread.Get());
     if (m_process && ::WaitForSingleObject(m_process.Get(), 0) == WAIT_TIMEOUT) {
       ::TerminateProcess(m_process.Get(), 9);
       ::WaitForSingleObject(m_process.Get(), 10000);
@@ -119,7 +127,7 @@ class Applet {
     return testing::WriteOsdSetting(m_installDir + "config.ini", setting);
   }
   // Starts a copy; the first one is kept as the applet.
-  platform::UniqueHandle Launch() {
+  platform::UniqueHandle Launch(platform::UniqueHandle* thread = nullptr) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
@@ -129,17 +137,35 @@ class Applet {
       ADD_FAILURE() << "cannot start " << m_exe << ": error " << ::GetLastError();
       return {};
     }
-    ::CloseHandle(info.hThread);
+    platform::UniqueHandle mainThread(info.hThread);
+    if (thread) *thread = std::move(mainThread);
     return platform::UniqueHandle(info.hProcess);
   }
   bool Start() {
-    m_process = Launch();
+    m_process = Launch(&m_thread);
     return m_process &&
            PumpUntil([] { return ::FindWindowA(nullptr, kMailWindowTitle) != nullptr; }, kPatience);
   }
   HWND Window() const { return ::FindWindowA(nullptr, kMailWindowTitle); }
   HANDLE Process() const { return m_process.Get(); }
   bool Running() const { return ::WaitForSingleObject(m_process.Get(), 0) == WAIT_TIMEOUT; }
+  // Changes the mailbox while the applet cannot look: its thread is held and no
+  // session of the user is open, so no check sees the change half done. A session
+  // that was open when the thread stopped is let finish first.
+  void WhileAway(Mailbox& box, const std::function<void()>& change) {
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+      ASSERT_NE(::SuspendThread(m_thread.Get()), static_cast<DWORD>(-1));
+      // A login already under way shows in the log after a moment.
+      Pump(50);
+      if (box.OpenSessions() <= 0) break;
+      ASSERT_NE(::ResumeThread(m_thread.Get()), static_cast<DWORD>(-1));
+      ASSERT_LT(::GetTickCount() - start, kPatience) << "the applet's session never ended";
+      Pump(10);
+    }
+    change();
+    ASSERT_NE(::ResumeThread(m_thread.Get()), static_cast<DWORD>(-1));
+  }
   // WM_CLOSE, as the monitor ends it; pumps so that a check under way can hand off.
   bool Close() {
     HWND hwnd = Window();
@@ -152,6 +178,7 @@ class Applet {
   std::string m_exe;
   bool m_copied = false;
   platform::UniqueHandle m_process;
+  platform::UniqueHandle m_thread;
 };
 
 std::vector<std::string> Texts(const std::vector<CopyDataSeen>& seen) {
@@ -199,11 +226,11 @@ TEST_F(MailpeekTest, GrowthAfterTheBaselineIsAnnounced) {
   // 4, 4: the first count is only the baseline.
   ASSERT_TRUE(box.WaitForFreshChecks());
   EXPECT_TRUE(m_monitor.received.empty());
-  box.Add(2);
+  m_applet->WhileAway(box, [&] { box.Add(2); });
   ASSERT_TRUE(PumpUntil([&] { return !m_monitor.received.empty(); }, kPatience));
   ASSERT_TRUE(box.WaitForFreshChecks());
   EXPECT_EQ(Texts(m_monitor.received), Texts_{"2 New Mails"});
-  box.Add(1);
+  m_applet->WhileAway(box, [&] { box.Add(1); });
   ASSERT_TRUE(PumpUntil([&] { return m_monitor.received.size() >= 2; }, kPatience));
   EXPECT_EQ(Texts(m_monitor.received), (Texts_{"2 New Mails", "1 New Mail"}));
   EXPECT_TRUE(m_applet->Close());
@@ -215,12 +242,12 @@ TEST_F(MailpeekTest, EmptyMailboxIsIgnoredAndALowerCountBecomesTheReference) {
   ASSERT_TRUE(m_applet->Configure(MailSetting("box2", "secret", m_port, 0)));
   ASSERT_TRUE(m_applet->Start());
   ASSERT_TRUE(box.WaitForFreshChecks());  // 5: baseline
-  box.Clear();
+  m_applet->WhileAway(box, [&] { box.Clear(); });
   ASSERT_TRUE(box.WaitForFreshChecks());  // 0: ignored
-  box.Add(2);
+  m_applet->WhileAway(box, [&] { box.Add(2); });
   ASSERT_TRUE(box.WaitForFreshChecks());  // 2: lower than 5, no notice
   EXPECT_TRUE(m_monitor.received.empty());
-  box.Add(1);  // 3 is one more than 2, the reference now
+  m_applet->WhileAway(box, [&] { box.Add(1); });  // 3 is one more than 2, the reference now
   ASSERT_TRUE(PumpUntil([&] { return !m_monitor.received.empty(); }, kPatience));
   EXPECT_EQ(Texts(m_monitor.received), Texts_{"1 New Mail"});
   EXPECT_TRUE(m_applet->Close());
@@ -231,10 +258,10 @@ TEST_F(MailpeekTest, FirstMessageInAnEmptyMailboxOnlySetsTheBaseline) {
   ASSERT_TRUE(m_applet->Configure(MailSetting("box3", "secret", m_port, 0)));
   ASSERT_TRUE(m_applet->Start());
   ASSERT_TRUE(box.WaitForFreshChecks());
-  box.Add(1);
+  m_applet->WhileAway(box, [&] { box.Add(1); });
   ASSERT_TRUE(box.WaitForFreshChecks());
   EXPECT_TRUE(m_monitor.received.empty());
-  box.Add(2);
+  m_applet->WhileAway(box, [&] { box.Add(2); });
   ASSERT_TRUE(PumpUntil([&] { return !m_monitor.received.empty(); }, kPatience));
   EXPECT_EQ(Texts(m_monitor.received), Texts_{"2 New Mails"});
   EXPECT_TRUE(m_applet->Close());
