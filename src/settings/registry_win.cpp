@@ -80,7 +80,8 @@ bool WinSystemMouse::SetDoubleClickTime(unsigned ms) {
 }
 
 bool WinSystemMouse::SetPointerSpeed(int speed) {
-  if (!::SystemParametersInfoA(SPI_SETMOUSESPEED, 0,
+  // Windows takes the speed from pvParam, Wine from uiParam; both carry it.
+  if (!::SystemParametersInfoA(SPI_SETMOUSESPEED, static_cast<UINT>(speed),
                                reinterpret_cast<void*>(static_cast<INT_PTR>(speed)),
                                SPIF_UPDATEINIFILE | SPIF_SENDCHANGE)) {
     platform::DebugLogLastError("SystemParametersInfoA(SPI_SETMOUSESPEED)");
