@@ -44,35 +44,6 @@ TEST(LoadWindowTest, WindowIsHiddenToolWindowWithTheSuiteTitle) {
   EXPECT_EQ(window.TimerStarts(), 2);
 }
 
-TEST(LoadWindowTest, SwitchesDecideWhichExpiriesReachTheMonitor) {
-  struct Case {
-    int showCpu, showRam;
-    std::vector<std::uint8_t> sources;  // for expiries 500, 501, 502, 500
-  };
-  const Case cases[] = {
-      {0, 0, {}},
-      {1, 0, {1, 1}},
-      {0, 1, {2}},
-      {1, 1, {1, 2, 1}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::to_string(c.showCpu) + "/" + std::to_string(c.showRam));
-    InstallDir dir = InstallDir::Make("loadwin_switches");
-    ASSERT_TRUE(dir.WriteSwitches(c.showCpu, c.showRam));
-    StandInMonitor monitor;
-    ASSERT_NE(monitor.Hwnd(), nullptr);
-    LoadWindow window(::GetModuleHandleA(nullptr), dir.applets);
-    ASSERT_TRUE(window.Create());
-    Expire(window.Hwnd(), monitor, {kCpuTimerId, kRamTimerId, 502, kCpuTimerId}, c.sources.size());
-    EXPECT_EQ(monitor.Sources(), c.sources);
-    for (const testing::SeenRecord& r : monitor.received) {
-      EXPECT_EQ(r.wParam, 0u);
-      EXPECT_EQ(r.dwData, 0u);
-      EXPECT_EQ(r.cbData, 151u);
-    }
-  }
-}
-
 TEST(LoadWindowTest, NoticeTextsCarryTheLoads) {
   InstallDir dir = InstallDir::Make("loadwin_texts");
   ASSERT_TRUE(dir.WriteSwitches(1, 1));
@@ -81,6 +52,12 @@ TEST(LoadWindowTest, NoticeTextsCarryTheLoads) {
   ASSERT_TRUE(window.Create());
   Expire(window.Hwnd(), monitor, {kCpuTimerId, kRamTimerId, kCpuTimerId}, 3);
   ASSERT_EQ(monitor.received.size(), 3u);
+  for (const testing::SeenRecord& r : monitor.received) {
+    EXPECT_EQ(r.wParam, 0u);
+    EXPECT_EQ(r.dwData, 0u);
+    EXPECT_EQ(r.cbData, 151u);
+  }
+  EXPECT_EQ(monitor.Sources(), (std::vector<std::uint8_t>{1, 2, 1}));
   // The first CPU sample of the process only sets the baseline.
   EXPECT_EQ(monitor.received[0].text, "CPU LOAD: 0%");
   const std::regex ram("RAM LOAD: ([0-9]{1,3})%");
@@ -116,17 +93,6 @@ TEST(LoadWindowTest, ReloadChangesTheSwitchesWithoutRestartingTimers) {
   Expire(window.Hwnd(), monitor, {kCpuTimerId, kRamTimerId}, 3);
   EXPECT_EQ(monitor.Sources(), (std::vector<std::uint8_t>{1, 2, 2}));
   EXPECT_EQ(window.TimerStarts(), 2);
-}
-
-TEST(LoadWindowTest, MissingSettingsSendNothing) {
-  InstallDir dir = InstallDir::Make("loadwin_missing");
-  StandInMonitor monitor;
-  LoadWindow window(::GetModuleHandleA(nullptr), dir.applets);
-  ASSERT_TRUE(window.Create());
-  Expire(window.Hwnd(), monitor, {kCpuTimerId, kRamTimerId}, 0);
-  EXPECT_TRUE(monitor.received.empty());
-  EXPECT_EQ(window.Switches().ShowCpu, 0);
-  EXPECT_EQ(window.Switches().ShowRam, 0);
 }
 
 TEST(LoadWindowTest, WithoutAMonitorNoticesAreDropped) {
