@@ -329,5 +329,36 @@ TEST_F(ActionDispatcherTest, CurrentProfileOutsideTheFiveIsNotFollowed) {
   EXPECT_TRUE(injector.Inputs.empty());
 }
 
+TEST_F(ActionDispatcherTest, ArbitraryWordsAndRecordsKeepTheStateInBounds) {
+  std::uint32_t x = 2463534242u;
+  auto next = [&] {
+    x ^= x << 13;
+    x ^= x >> 17;
+    x ^= x << 5;
+    return x;
+  };
+  int dispatched = 0;
+  for (int round = 0; round < 3000; ++round) {
+    settings::MacroKeyInfo& record =
+        Record(static_cast<int>(next() % settings::kButtonRecordCount));
+    record.FunctionCode = static_cast<std::uint8_t>(next());
+    record.EventCount = static_cast<std::uint16_t>(next());
+    record.RepeatCount = static_cast<std::int32_t>(next() % 3) - 1;
+    for (int i = 0; i < 16; ++i)
+      record.Data[next() % sizeof record.Data] = static_cast<std::uint8_t>(next());
+    record.ProgramPath[next() % sizeof record.ProgramPath] = static_cast<char>(next());
+    static const std::uint32_t kTypes[] = {0x3000, 0x4000, 0x6000, 0xB000, 0xF000, 0xFF00};
+    std::uint32_t type = next() % 8 < 6 ? kTypes[next() % 6] : next() >> 16;
+    dispatcher.Dispatch(type << 16 | (next() & 0xFFFF));
+    ++dispatched;
+    timer.At(timer.Now + next() % 50, [&] { player.Stop(); });
+    player.Play();
+    ASSERT_GE(host.Image->CurrentProfile, 0);
+    ASSERT_LT(host.Image->CurrentProfile, settings::kProfileCount);
+    ASSERT_FALSE(player.Playing());
+  }
+  EXPECT_LE(host.PlayerPosts, dispatched);
+}
+
 }  // namespace
 }  // namespace karvo::monitor

@@ -35,13 +35,5 @@ TEST(EventDecoderTest, PresenceMessageBecomesArrivalRemovalOrNothing) {
   EXPECT_EQ(WordFromPresenceMessage(static_cast<std::uintptr_t>(-1)), 0x7F000000u);
 }
 
-TEST(EventDecoderTest, DecodeSplitsTypeAndParameterBytes) {
-  DeviceEvent e = Decode(0x4000010Au);
-  EXPECT_EQ(e.Type, 0x4000u);
-  EXPECT_EQ(e.Param, 0x010Au);
-  EXPECT_EQ(e.Low(), 0x0Au);
-  EXPECT_EQ(e.High(), 1u);
-}
-
 }  // namespace
 }  // namespace karvo::monitor

@@ -64,12 +64,5 @@ TEST(GameFileNameTest, DropsDriveDirectoryAndBlanks) {
   for (auto [value, expected] : cases) EXPECT_EQ(GameFileName(value), expected) << value;
 }
 
-TEST(GameFileNameTest, CaseInsensitiveHelpers) {
-  EXPECT_TRUE(ContainsIgnoringCase("C:\\Program Files\\VideoLAN\\VLC\\vlc.exe", "vlc"));
-  EXPECT_TRUE(ContainsIgnoringCase("x", ""));
-  EXPECT_FALSE(ContainsIgnoringCase("vl", "vlc"));
-  EXPECT_FALSE(EqualsIgnoringCase("a", "ab"));
-}
-
 }  // namespace
 }  // namespace karvo::monitor

@@ -76,12 +76,5 @@ TEST(KeyCombinationTest, SidedModifiersFoldToTheGenericOnes) {
   EXPECT_EQ(PlaybackVirtualKey(layout, 0x32), 0);   // not in the table
 }
 
-TEST(KeyCombinationTest, VirtualKeyPressIsExtendedDownThenUp) {
-  VirtualTimer timer;
-  RecordingInjector injector(timer);
-  PressVirtualKey(0xB7, injector);
-  EXPECT_EQ(injector.Names(), (std::vector<std::string>{"vk 183 down ext", "vk 183 up ext"}));
-}
-
 }  // namespace
 }  // namespace karvo::monitor

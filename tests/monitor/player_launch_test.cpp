@@ -48,14 +48,5 @@ TEST(PlayerLaunchTest, OverlongOrEmbeddedNulValuesAreBounded) {
   EXPECT_EQ(PlayerPathFromValue(2, withNul), "C:\\vlc.exe");
 }
 
-TEST(PlayerLaunchTest, RegistrationsOfTheFourPlayers) {
-  ASSERT_NE(PlayerRegistrationFor(1), nullptr);
-  EXPECT_STREQ(PlayerRegistrationFor(1)->Value, "path");
-  EXPECT_STREQ(PlayerRegistrationFor(3)->Key,
-               "SOFTWARE\\Classes\\Winamp.File\\shell\\open\\command");
-  EXPECT_EQ(PlayerRegistrationFor(0)->Value, nullptr);
-  EXPECT_EQ(PlayerRegistrationFor(4), nullptr);
-}
-
 }  // namespace
 }  // namespace karvo::monitor
