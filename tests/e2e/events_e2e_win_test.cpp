@@ -34,6 +34,7 @@ constexpr int kMacroButton = 4;
 constexpr int kCycleButton = 5;
 constexpr int kFirstProfileButton = 6;
 constexpr int kPlayPauseButton = 7;
+constexpr int kNextTrackButton = 8;  // record 0
 
 void SetMacro(settings::MacroKeyInfo& record) {
   record.FunctionCode = 16;
@@ -92,6 +93,7 @@ class EventsEndToEnd : public ::testing::Test {
       p.MacroKeys[4].FunctionCode = 18;   // profile cycle
       p.MacroKeys[5].FunctionCode = 179;  // profile 1
       p.MacroKeys[6].FunctionCode = 28;   // play/pause
+      p.MacroKeys[0].FunctionCode = 27;   // next track
       for (int r = 0; r < settings::kButtonRecordCount; ++r) image->ButtonChanged[slot][r] = 1;
     }
     ASSERT_TRUE(block.Write(*image));
@@ -125,6 +127,20 @@ class EventsEndToEnd : public ::testing::Test {
   int IniProfile() {
     return static_cast<int>(::GetPrivateProfileIntA("Setting", "CurrentProfile", -1,
                                                     m_dir->File("config.ini").c_str()));
+  }
+
+  void ApplyMediaOption(int option) {
+    SharedBlockClient block;
+    ASSERT_TRUE(block.Ok());
+    auto image = NewImage();
+    ASSERT_TRUE(block.Read(*image));
+    for (int slot = 0; slot < settings::kProfileCount; ++slot) {
+      image->Profiles[slot].MediaOption = option;
+    }
+    ASSERT_TRUE(block.Write(*image));
+    const int before = m_configurator.Count(kMsgApplyFinished);
+    ASSERT_TRUE(::PostMessageA(m_monitor->Window(), kMsgApply, 0, 0));
+    ASSERT_TRUE(m_configurator.WaitFor(kMsgApplyFinished, before + 1, kStartTimeoutMs));
   }
 
   bool WaitUntil(const std::function<bool()>& done) {
@@ -204,6 +220,27 @@ TEST_F(EventsEndToEnd, PlayPauseReachesWinampAlternately) {
                                                         {VK_MEDIA_PLAY_PAUSE, false},
                                                         {VK_MEDIA_PLAY_PAUSE, true}};
   EXPECT_EQ(Sequence(m_hook.Keys()), expected) << Describe(m_hook.Keys());
+}
+
+TEST_F(EventsEndToEnd, NextTrackReachesITunesAsCtrlRight) {
+  ASSERT_NO_FATAL_FAILURE(ApplyMediaOption(1));
+  RecordingWindow itunes("iTunes", "iTunes");
+  ASSERT_TRUE(itunes.Ok());
+  ASSERT_NO_FATAL_FAILURE(Click(kNextTrackButton));
+  ASSERT_TRUE(itunes.WaitForCount(4, kActionTimeoutMs));
+  m_configurator.Pump(300);
+  const auto& received = itunes.Received();
+  ASSERT_EQ(received.size(), 4u);
+  const ReceivedMessage expected[] = {{WM_KEYDOWN, VK_CONTROL, 0x001D0001},
+                                      {WM_KEYDOWN, VK_RIGHT, 0x014D0001},
+                                      {WM_KEYUP, VK_RIGHT, static_cast<LPARAM>(0xC14D0001u)},
+                                      {WM_KEYUP, VK_CONTROL, static_cast<LPARAM>(0xC01D0001u)}};
+  for (std::size_t i = 0; i < 4; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(received[i].Message, expected[i].Message);
+    EXPECT_EQ(received[i].WParam, expected[i].WParam);
+    EXPECT_EQ(received[i].LParam, expected[i].LParam);
+  }
 }
 
 }  // namespace
