@@ -71,6 +71,13 @@ std::string_view OneLine(std::string_view text) {
   return text.substr(0, text.find_first_of("\r\n"));
 }
 
+// A field's text as saved: at most what the field holds with its terminator, so a
+// full, unterminated field loads back exactly as it was saved.
+template <std::size_t N>
+std::string_view SavedText(const char (&field)[N]) {
+  return OneLine(FieldText(field).substr(0, N - 1));
+}
+
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 void LoadProfileDocument(const IniDocument& doc, ProfileSettings* record) {
@@ -175,9 +182,9 @@ int SettingsFiles::LoadProfileFile(ProfileSettings* record, const std::string& p
 int SettingsFiles::SaveProfileFile(const ProfileSettings* record, const std::string& path) {
   IniUpdate update(m_store, path);
   IniDocument& doc = update.Doc();
-  doc.SetString(kSettingSection, "ProFileName", OneLine(FieldText(record->ProFileName)));
-  doc.SetString(kSettingSection, "GameFile", OneLine(FieldText(record->GameFile)));
-  doc.SetString(kSettingSection, "PictureFile", OneLine(FieldText(record->PictureFile)));
+  doc.SetString(kSettingSection, "ProFileName", SavedText(record->ProFileName));
+  doc.SetString(kSettingSection, "GameFile", SavedText(record->GameFile));
+  doc.SetString(kSettingSection, "PictureFile", SavedText(record->PictureFile));
   for (const IntKey& key : kSavedInts) doc.SetInt(kSettingSection, key.Name, record->*key.Field);
   for (int n = 0; n < 7; ++n) {
     doc.SetInt(kSettingSection, IndexedKey("ModeSwitchFlag", n), record->ModeSwitchFlag[n]);

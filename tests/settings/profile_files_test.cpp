@@ -277,7 +277,7 @@ TEST_F(ProfileFilesTest, LongTextsAreCutToTheirFields) {
   EXPECT_EQ(FieldText(p.ProFileName), std::string(249, 'n'));
   EXPECT_EQ(FieldText(p.GameFile), std::string(499, 'g'));
 
-  // Unterminated fields in memory are written only within their size.
+  // Unterminated fields in memory are read only within their size.
   ProfileSettings& out = m_image->Profiles[1];
   SetProfileDefaults(&out, 1);
   std::memset(out.ProFileName, 'p', sizeof out.ProFileName);
@@ -286,11 +286,14 @@ TEST_F(ProfileFilesTest, LongTextsAreCutToTheirFields) {
   std::memset(out.MacroKeys[2].Name, 's', sizeof out.MacroKeys[2].Name);
   ASSERT_EQ(m_files.SaveProfileFile(&out, "C:\\out.kmp"), 1);
   IniDocument doc = LoadIni(m_store, "C:\\out.kmp");
-  EXPECT_EQ(doc.GetString("Setting", "ProFileName"), std::string(250, 'p'));
-  EXPECT_EQ(doc.GetString("Setting", "GameFile"), std::string(500, 'q'));
-  EXPECT_EQ(doc.GetString("Setting", "PictureFile"), std::string(502, 'r'));
+  // Cut to what each field holds with its terminator, so the file and the
+  // record that loads from it agree.
+  EXPECT_EQ(doc.GetString("Setting", "ProFileName"), std::string(249, 'p'));
+  EXPECT_EQ(doc.GetString("Setting", "GameFile"), std::string(499, 'q'));
+  EXPECT_EQ(doc.GetString("Setting", "PictureFile"), std::string(501, 'r'));
   ASSERT_EQ(m_files.LoadProfileFile(&p, "C:\\out.kmp"), 1);
   EXPECT_EQ(FieldText(p.ProFileName), std::string(249, 'p'));
+  EXPECT_EQ(FieldText(p.GameFile), std::string(499, 'q'));
   EXPECT_EQ(FieldText(p.MacroKeys[2].Name), std::string(49, 's'));
 }
 
