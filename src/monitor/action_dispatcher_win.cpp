@@ -31,11 +31,21 @@ bool EventActions::Dispatch(std::uint32_t word) {
     return m_dispatcher.Dispatch(word);
   } catch (const std::exception& e) {
     platform::DebugLog("event %08x not carried out: %s\n", word, e.what());
-    return true;
+  } catch (...) {
+    platform::DebugLog("event %08x not carried out\n", word);
   }
+  return true;
 }
 
 void EventActions::OnGameCheck() {
+  try {
+    CheckForegroundGame();
+  } catch (...) {
+    platform::DebugLog("game check failed\n");
+  }
+}
+
+void EventActions::CheckForegroundGame() {
   char buffer[kModuleNameMax + 1];
   std::string_view name = ForegroundModuleName(buffer);
   if (name.empty()) return;
@@ -57,6 +67,8 @@ void EventActions::RunPlayerLoop() {
       m_player.Play();
     } catch (const std::exception& e) {
       platform::DebugLog("macro not played: %s\n", e.what());
+    } catch (...) {
+      platform::DebugLog("macro not played\n");
     }
   }
 }

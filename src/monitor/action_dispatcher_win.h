@@ -53,6 +53,7 @@ class EventActions final : private IDispatchHost {
   void StopPlayer() { m_player.Shutdown(); }
 
  private:
+  void CheckForegroundGame();
   void WithSettings(const std::function<void(settings::SettingsImage&)>& fn) override;
   void WriteSharedBlock() override;
   void SaveAll() override;
