@@ -15,8 +15,8 @@
 #include "settings/file_store_win.h"
 #include "settings/memory_file_store.h"
 #include "settings/profile_files.h"
-#include "settings/profile_files_win.h"
 #include "settings/registry_win.h"
+#include "tests/settings/child_process_win.h"
 #include "tests/settings/fake_registry.h"
 #include "tests/settings/save_crash_images.h"
 
@@ -79,8 +79,6 @@ std::unique_ptr<SettingsImage> ExpectedAfterLoad(int which) {
   return loaded;
 }
 
-std::string ChildPath() { return GetProgramDir() + "karvo_save_crash_child.exe"; }
-
 // Which image each file holds: 0, 1, or -1 for neither.
 std::array<int, kUnits> Classify(const SettingsImage& loaded,
                                  const std::array<const SettingsImage*, 2>& expected) {
@@ -117,8 +115,8 @@ TEST(SaveCrash, AKilledSaveLeavesEachFileWholeAndInOrder) {
   const std::string eventName = "KARVO_SaveCrash_" + std::to_string(::GetCurrentProcessId());
   UniqueHandle ready(::CreateEventA(nullptr, TRUE, FALSE, eventName.c_str()));
   ASSERT_TRUE(ready);
-  const std::string child = ChildPath();
-  ASSERT_NE(::GetFileAttributesA(child.c_str()), INVALID_FILE_ATTRIBUTES) << child;
+  ASSERT_NE(::GetFileAttributesA(testing::ChildPath().c_str()), INVALID_FILE_ATTRIBUTES)
+      << testing::ChildPath();
 
   const unsigned seed = ::GetTickCount();
   SCOPED_TRACE("seed " + std::to_string(seed));
@@ -127,32 +125,24 @@ TEST(SaveCrash, AKilledSaveLeavesEachFileWholeAndInOrder) {
   int mixed = 0;
   for (int kill = 0; kill < kKills; ++kill) {
     ASSERT_TRUE(::ResetEvent(ready.Get()));
-    std::string commandLine = "\"" + child + "\" \"" + dir.WithoutSlash() + "\" " + eventName +
-                              " " + std::to_string(::GetCurrentProcessId());
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    ASSERT_TRUE(::CreateProcessA(child.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
-                                 nullptr, nullptr, &startup, &info))
-        << ::GetLastError();
-    UniqueHandle process(info.hProcess);
-    UniqueHandle thread(info.hThread);
-    const HANDLE waits[2] = {ready.Get(), process.Get()};
+    testing::Child child = testing::StartChild("save \"" + dir.WithoutSlash() + "\" " + eventName +
+                                               " " + std::to_string(::GetCurrentProcessId()));
+    ASSERT_TRUE(child.Process) << ::GetLastError();
+    const HANDLE process = child.Process.Get();
+    const HANDLE waits[2] = {ready.Get(), process};
     const DWORD started = ::WaitForMultipleObjects(2, waits, FALSE, 30000);
     if (started != WAIT_OBJECT_0) {
-      ::TerminateProcess(process.Get(), 1);
-      ::WaitForSingleObject(process.Get(), INFINITE);
       DWORD code = 0;
-      ::GetExitCodeProcess(process.Get(), &code);
+      ::GetExitCodeProcess(process, &code);
       FAIL() << "the child did not complete its first save (wait " << started << ", exit " << code
              << ")";
     }
     ::Sleep(delayMs(random));
     SetLastError(0xdeadbeef);
-    ASSERT_TRUE(::TerminateProcess(process.Get(), 9)) << ::GetLastError();
-    ASSERT_EQ(::WaitForSingleObject(process.Get(), INFINITE), WAIT_OBJECT_0);
+    ASSERT_TRUE(::TerminateProcess(process, 9)) << ::GetLastError();
+    ASSERT_EQ(::WaitForSingleObject(process, INFINITE), WAIT_OBJECT_0);
     DWORD code = 0;
-    ASSERT_TRUE(::GetExitCodeProcess(process.Get(), &code));
+    ASSERT_TRUE(::GetExitCodeProcess(process, &code));
     ASSERT_EQ(code, 9u) << "the child stopped by itself before the kill " << kill;
 
     auto loaded = std::make_unique<SettingsImage>();
