@@ -218,8 +218,12 @@ void StoreDeviceConfiguration(const DeviceConfiguration& config, settings::Setti
 int RunReadBack(ReportChannel& channel, settings::SettingsImage& image, IReadBackSink& sink) {
   DeviceConfiguration config;
   if (!ReadDevice(channel, config, sink)) return 0;
-  StoreDeviceConfiguration(config, image);
-  sink.ReadSystemMouseSettings(image);
+  sink.StoreIntoSettings(
+      [&](settings::SettingsImage& current) {
+        StoreDeviceConfiguration(config, current);
+        sink.ReadSystemMouseSettings(current);
+      },
+      image);
   sink.SaveAll(image);
   sink.WriteSharedBlock(image);
   sink.NotifyReadBackDone();

@@ -17,6 +17,7 @@
 // longer than 100 ms without looking at the cancel flag.
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <span>
 
 #include "monitor/device.h"
@@ -101,6 +102,14 @@ class IReadBackSink {
   virtual ~IReadBackSink() = default;
   // config.ini "FWVersion".
   virtual void SetFirmwareVersion(int version) = 0;
+  // Runs `store` on the settings that the read-back publishes and leaves the result in
+  // `image`. An apply or a profile switch may have replaced the monitor's own copy while the
+  // mouse was being read; the monitor then runs `store` on that copy as it is now, so the
+  // newer settings keep everything the mouse does not report.
+  virtual void StoreIntoSettings(const std::function<void(settings::SettingsImage&)>& store,
+                                 settings::SettingsImage& image) {
+    store(image);
+  }
   // The Windows mouse settings into the image's header.
   virtual void ReadSystemMouseSettings(settings::SettingsImage& image) = 0;
   virtual void SaveAll(settings::SettingsImage& image) = 0;
@@ -111,7 +120,8 @@ class IReadBackSink {
 
 // Reads firmware version, active slot, levels, sensor settings and button maps
 // of the five slots. The device's values are collected first and only written
-// into `image` when the read-back succeeds, so an early end leaves the image,
+// (through the sink's StoreIntoSettings, together with the Windows mouse
+// settings) when the read-back succeeds, so an early end leaves the image,
 // the files and the shared block as they were (only the firmware version is
 // stored in every case). A slot whose select, acknowledgement or get failed
 // keeps its stored settings; the read-back fails when the last slot's button

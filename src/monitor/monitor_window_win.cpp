@@ -83,18 +83,26 @@ class MonitorWindow::WorkerJobs final : public IWorkerJobs, public IReadBackSink
   }
 
   void SetFirmwareVersion(int version) override { m_owner.m_files->SetFirmwareVersion(version); }
+  // The read-back ran on a snapshot; an apply or a profile switch may have replaced
+  // SettingsCopy since, and the mouse's values must not bring the older settings back.
+  void StoreIntoSettings(const std::function<void(settings::SettingsImage&)>& store,
+                         settings::SettingsImage& image) override {
+    std::lock_guard lock(m_owner.m_copyLock);
+    store(*m_owner.m_settingsCopy);
+    image = *m_owner.m_settingsCopy;
+  }
   void ReadSystemMouseSettings(settings::SettingsImage& image) override {
     settings::ReadSystemMouseSettings(*m_owner.m_registry, &image);
   }
   void SaveAll(settings::SettingsImage& image) override {
     if (!m_owner.m_files->SaveAll(&image)) platform::DebugLog("SaveAll after read-back failed\n");
   }
-  void WriteSharedBlock(const settings::SettingsImage& image) override {
-    {
-      std::lock_guard lock(m_owner.m_copyLock);
-      *m_owner.m_settingsCopy = image;
+  void WriteSharedBlock(const settings::SettingsImage&) override {
+    // SettingsCopy already holds what was read; it is published as it is now.
+    std::lock_guard lock(m_owner.m_copyLock);
+    if (!m_owner.m_block.WriteSharedBlock(m_owner.m_settingsCopy.get())) {
+      platform::DebugLog("block not written\n");
     }
-    if (!m_owner.m_block.WriteSharedBlock(&image)) platform::DebugLog("block not written\n");
   }
   void NotifyReadBackDone() override {
     PostToTitle(Describe(Companion::Configurator).WindowTitle, kMsgConfigReadBack, 0, 0);

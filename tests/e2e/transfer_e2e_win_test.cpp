@@ -213,6 +213,39 @@ TEST_F(TransferEndToEnd, SettingsReadBackArriveInTheBlockConfigAndProfileFiles) 
   ASSERT_NO_FATAL_FAILURE(StopMonitor());
 }
 
+TEST_F(TransferEndToEnd, ApplyDuringTheStartReadBackKeepsWhatTheMouseDoesNotReport) {
+  m_monitor = std::make_unique<MonitorProcess>(*m_dir);
+  ASSERT_TRUE(m_monitor->Started());
+  ASSERT_NE(m_monitor->Window(), nullptr);
+  // The read-back has asked for the firmware version and goes on for seconds.
+  ASSERT_TRUE(WaitForReport(
+      *m_dir, [](const LoggedReport& r) { return !r.isSet && r.id == monitor::kFirmwareReportId; },
+      kReadBackTimeoutMs));
+  ASSERT_NO_FATAL_FAILURE(PostApply([](SettingsImage& image) {
+    ClearFlags(image);
+    settings::SetFieldText(image.Profiles[3].ProFileName, "Raced");
+    image.Profiles[3].CpiSettingValue2 = 3200;
+    image.SensorChanged[3] = 1;
+  }));
+  ASSERT_TRUE(m_configurator.WaitFor(kMsgReadBackDone, 1, kReadBackTimeoutMs));
+  ASSERT_TRUE(m_configurator.WaitFor(kMsgApplyFinished, 1, kApplyTimeoutMs));
+
+  SharedBlockClient block;
+  auto published = NewImage();
+  ASSERT_TRUE(block.Read(*published));
+  EXPECT_EQ(settings::FieldText(published->Profiles[3].ProFileName), "Raced");
+  EXPECT_EQ(published->Profiles[3].CpiSettingValue2, 3200);
+
+  settings::WinFileStore store;
+  settings::WinRegistry registry;
+  settings::SettingsFiles files(store, registry, m_dir->Path());
+  auto saved = NewImage();
+  ASSERT_EQ(files.LoadProfileFile(&saved->Profiles[3], files.ProfilePath(3)), 1);
+  EXPECT_EQ(settings::FieldText(saved->Profiles[3].ProFileName), "Raced");
+  EXPECT_EQ(saved->Profiles[3].CpiSettingValue2, 3200);
+  ASSERT_NO_FATAL_FAILURE(StopMonitor());
+}
+
 TEST_F(TransferEndToEnd, ApplySendsExactlyTheFlaggedReportsAndTheMouseTakesThem) {
   ASSERT_NO_FATAL_FAILURE(StartMonitor());
   ASSERT_NO_FATAL_FAILURE(Control("reports --clear"));

@@ -186,8 +186,6 @@ std::unique_ptr<SettingsImage> MakeImage() {
   return image;
 }
 
-// ---- acknowledgement schedule
-
 struct AckCase {
   const char* name;
   std::vector<std::optional<std::uint8_t>> statuses;
@@ -269,8 +267,6 @@ TEST(SendReport, ResultIsTheAcknowledgement) {
   }
 }
 
-// ---- cancellation
-
 TEST(CancellableWait, StepsOf100AndEarlyStop) {
   Rig rig;
   EXPECT_TRUE(rig.channel.CancellableWait(350));
@@ -325,8 +321,6 @@ TEST(Cancellation, WaitAckOfABusyMouse) {
       },
       [](Rig& rig) { return rig.channel.WaitAck(500); });
 }
-
-// ---- upload
 
 void SetAllFlags(SettingsImage& image) {
   image.ProfileChanged = 1;
@@ -473,8 +467,6 @@ TEST(Upload, CurrentProfileOutsideTheMousesSlotsIsNotSent) {
   }
 }
 
-// ---- restore and single reports
-
 const std::vector<std::pair<int, int>> kRestoreSequence = {{5, 0}, {6, 0}, {6, 1}, {6, 2},
                                                            {6, 3}, {6, 4}, {7, 0}, {7, 1},
                                                            {7, 2}, {7, 3}, {7, 4}, {8, 10}};
@@ -559,8 +551,6 @@ TEST(Cancellation, NothingIsSentOnceCancelled) {
   EXPECT_EQ(RunRestoreDefaults(rig.channel), 0);
   EXPECT_TRUE(rig.mouse.ops.empty());
 }
-
-// ---- read-back
 
 class RecordingSink : public IReadBackSink {
  public:
@@ -648,6 +638,49 @@ TEST(ReadBack, StoresTheMousesConfigurationAndPublishesIt) {
   ASSERT_GE(rig.mouse.ops.size(), 2u);
   const auto& last = rig.mouse.ops[rig.mouse.ops.size() - 2];
   EXPECT_EQ(last.bytes, (std::vector<std::uint8_t>{11, 3, 1}));
+}
+
+// The monitor's copy as an apply left it while the mouse was being read.
+class ReplacedCopySink : public RecordingSink {
+ public:
+  void StoreIntoSettings(const std::function<void(SettingsImage&)>& store,
+                         SettingsImage& image) override {
+    calls.push_back("store");
+    store(*current);
+    image = *current;
+  }
+  std::unique_ptr<SettingsImage> current = MakeImage();
+};
+
+TEST(ReadBack, MouseValuesGoIntoTheCopyAsItIsNowNotTheOneTheJobStartedWith) {
+  ReadBackRig rig;
+  ReplacedCopySink sink;
+  settings::SetFieldText(rig.image->Profiles[1].ProFileName, "Older");
+  settings::SetFieldText(sink.current->Profiles[1].ProFileName, "Newer");
+  sink.current->Profiles[1].MacroKeys[4].Data[0] = 42;
+  ASSERT_EQ(RunReadBack(rig.channel, *rig.image, sink), 1);
+
+  const std::vector<std::string> expected = {"firmware 49", "store", "mouse settings",
+                                             "save",        "block", "1254"};
+  EXPECT_EQ(sink.calls, expected);
+  for (const SettingsImage* image : {sink.current.get(), sink.saved.get(), rig.image.get()}) {
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(settings::FieldText(image->Profiles[1].ProFileName), "Newer");
+    EXPECT_EQ(image->Profiles[1].MacroKeys[4].Data[0], 42);
+    EXPECT_EQ(image->Profiles[1].XSensitivity, 61);
+    EXPECT_EQ(image->CurrentProfile, 2);
+    EXPECT_EQ(image->SysMouseSpeed, 17);
+  }
+}
+
+TEST(ReadBack, EarlyEndStoresIntoNoSettings) {
+  ReadBackRig rig;
+  ReplacedCopySink sink;
+  rig.mouse.failures[{false, kButtonReportId}] = {4};
+  sink.current->Profiles[0].XSensitivity = 5;
+  EXPECT_EQ(RunReadBack(rig.channel, *rig.image, sink), 0);
+  EXPECT_EQ(sink.calls, (std::vector<std::string>{"firmware 49"}));
+  EXPECT_EQ(sink.current->Profiles[0].XSensitivity, 5);
 }
 
 TEST(ReadBack, TrafficOrderAndPacing) {
