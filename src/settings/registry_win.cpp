@@ -37,7 +37,7 @@ class WinRegistryKey final : public IRegistryKey {
     LONG status = ::RegSetValueExA(m_key.Get(), name.c_str(), 0, REG_SZ,
                                    reinterpret_cast<const BYTE*>(data.c_str()), size);
     if (status != ERROR_SUCCESS) {
-      DebugLog("RegSetValueExA(%s) failed: error %ld", name.c_str(), status);
+      DebugLog("RegSetValueExA(%s) failed: error %ld\r\n", name.c_str(), status);
       return false;
     }
     return true;
@@ -57,7 +57,7 @@ std::unique_ptr<IRegistryKey> WinRegistry::OpenOrCreateKey(const std::string& su
     status = ::RegCreateKeyExA(HKEY_CURRENT_USER, subKey.c_str(), 0, nullptr,
                                REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &raw, nullptr);
     if (status != ERROR_SUCCESS) {
-      DebugLog("RegCreateKeyExA(%s) failed: error %ld", subKey.c_str(), status);
+      DebugLog("RegCreateKeyExA(%s) failed: error %ld\r\n", subKey.c_str(), status);
       return nullptr;
     }
   }
