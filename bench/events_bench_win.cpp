@@ -1,7 +1,7 @@
 // How quickly and how exactly the monitor's button functions reach the keyboard, seen by a
 // low-level hook: (a) from `mousectl click` to the first injected key of a macro button,
 // (b) the intervals of a played 100-event macro against its recorded delays. Runs the installed
-// monitor from a private copy of $KARVO_DIST (or argv[1]).
+// monitor from a private copy of argv[1], $KARVO_DIST or the checkout's dist directory.
 //   events_bench [install dir] [presses]
 #include <windows.h>
 
@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -168,6 +169,23 @@ int Run(const std::string& dist, int presses) {
   return 0;
 }
 
+// <checkout>\dist\ for a program in <checkout>\<build>\win\bench, as `make bench` lays them out.
+std::optional<std::string> DistBesideBuild() {
+  char path[MAX_PATH] = {};
+  DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return std::nullopt;
+  std::string dir(path, length);
+  for (int up = 0; up < 4; ++up) {
+    std::size_t cut = dir.find_last_of('\\');
+    if (cut == std::string::npos) return std::nullopt;
+    dir.resize(cut);
+  }
+  std::string dist = dir + "\\dist\\";
+  if (::GetFileAttributesA((dist + karvo::e2e::kMonitorExe).c_str()) == INVALID_FILE_ATTRIBUTES)
+    return std::nullopt;
+  return dist;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -177,6 +195,8 @@ int main(int argc, char** argv) {
     if (!dist.empty() && dist.back() != '\\') dist += '\\';
   } else if (auto fromEnvironment = karvo::e2e::DistDirectory()) {
     dist = *fromEnvironment;
+  } else if (auto beside = DistBesideBuild()) {
+    dist = *beside;
   } else {
     std::fprintf(stderr, "usage: events_bench [install dir] [presses] (or set KARVO_DIST)\n");
     return 2;
