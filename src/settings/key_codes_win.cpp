@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "platform/handles.h"
 #include "settings/registry_win.h"
 
 namespace karvo::settings {
@@ -23,11 +24,11 @@ bool KeyCodeToVirtualKey(int keyCode, int* virtualKey) {
 }
 
 int FileExists(const std::string& path) {
-  HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return 0;
-  ::CloseHandle(file);
-  return 1;
+  // Sharing delete access too: a probe must never block a save renaming over the file.
+  const platform::UniqueFile file(::CreateFileA(
+      path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  return file ? 1 : 0;
 }
 
 int SetDriverRegString(const std::string& name, std::string_view text) {
