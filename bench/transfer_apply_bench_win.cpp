@@ -1,6 +1,7 @@
 // How long an apply takes, from the configurator's 1224 to the monitor's 1256, with the virtual
 // mouse acknowledging every report at once, set against the waits the acknowledgement schedule
-// cannot avoid. Runs the installed monitor from a private copy of $KARVO_DIST (or argv[1]).
+// cannot avoid. Runs the installed monitor from a private copy of argv[1], $KARVO_DIST or the
+// dist/ directory of the source tree.
 //   transfer_apply_bench [install dir] [rounds]
 #include <windows.h>
 
@@ -143,9 +144,7 @@ int main(int argc, char** argv) {
   } else if (auto fromEnvironment = karvo::e2e::DistDirectory()) {
     dist = *fromEnvironment;
   } else {
-    std::fprintf(stderr,
-                 "usage: transfer_apply_bench [install dir] [rounds] (or set KARVO_DIST)\n");
-    return 2;
+    dist = std::string(KARVO_DEFAULT_DIST) + "\\";
   }
   int rounds = kDefaultRounds;
   if (argc > 2) rounds = std::clamp(std::atoi(argv[2]), 1, 1000);

@@ -306,6 +306,31 @@ TEST_F(TransferEndToEnd, ApplySendsExactlyTheFlaggedReportsAndTheMouseTakesThem)
   ASSERT_NO_FATAL_FAILURE(StopMonitor());
 }
 
+TEST_F(TransferEndToEnd, ApplyPassesTheNoticeBoxAppearanceToTheDisplay) {
+  // The display is a stand-in here; the real one must not take its title.
+  ::DeleteFileA(m_dir->File("KARVO Gaming Mouse OSD.exe").c_str());
+  CompanionWindow display(kOsdTitle);
+  ASSERT_TRUE(display.Ok());
+  ASSERT_NO_FATAL_FAILURE(StartMonitor());
+
+  settings::WinFileStore store;
+  settings::WinRegistry registry;
+  settings::SettingsFiles files(store, registry, m_dir->Path());
+  settings::OSDSetting osd{};
+  settings::SetOsdDefaults(&osd);
+  osd.OsdColor = 5;
+  osd.OsdTransparency = 7;
+  ASSERT_EQ(files.WriteOsdSetting(&osd), 1);
+  ASSERT_NO_FATAL_FAILURE(Apply(ClearFlags));
+
+  const auto appearance = display.Received(kMsgOsdAppearance);
+  ASSERT_EQ(appearance.size(), 1u);
+  EXPECT_EQ(appearance[0].wParam, 0u);
+  EXPECT_EQ(appearance[0].lParam, (5 << 16) + 7);
+  ASSERT_NO_FATAL_FAILURE(StopMonitor());
+  EXPECT_TRUE(display.WaitFor(WM_CLOSE, 1, kExitTimeoutMs)) << "the monitor closes the display";
+}
+
 TEST_F(TransferEndToEnd, RestoreSendsTheDeviceDefaultsAndTheMouseIsFactoryNew) {
   ASSERT_NO_FATAL_FAILURE(StartMonitor());
   ASSERT_NO_FATAL_FAILURE(Apply([](SettingsImage& image) {

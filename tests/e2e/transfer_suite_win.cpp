@@ -10,7 +10,7 @@ namespace {
 constexpr char kSharedBlockName[] = "KARVO_Gaming_Mouse_Share_Data";
 constexpr char kSharedBlockMutexName[] = "KARVO_Gaming_Mouse_Mutex_Object";
 constexpr char kMouseStateFile[] = "hidgate.state";
-constexpr char kConfiguratorClass[] = "KarvoTransferFakeConfigurator";
+constexpr char kRecorderClass[] = "KarvoTransferCompanionWindow";
 constexpr DWORD kToolTimeoutMs = 30000;
 constexpr DWORD kStopTimeoutMs = 60000;
 constexpr int kMaxCopyDepth = 4;
@@ -108,36 +108,36 @@ InstallDir::~InstallDir() {
   if (!m_path.empty()) RemoveTree(m_path, 0);
 }
 
-FakeConfigurator::FakeConfigurator() {
+CompanionWindow::CompanionWindow(const char* title) {
   WNDCLASSA windowClass{};
-  windowClass.lpfnWndProc = &FakeConfigurator::WindowProc;
+  windowClass.lpfnWndProc = &CompanionWindow::WindowProc;
   windowClass.hInstance = ::GetModuleHandleA(nullptr);
-  windowClass.lpszClassName = kConfiguratorClass;
-  // Registered once per process; later fixtures find the class already there.
+  windowClass.lpszClassName = kRecorderClass;
+  // Registered once per process; later windows find the class already there.
   ::RegisterClassA(&windowClass);
-  m_window.Reset(::CreateWindowExA(0, kConfiguratorClass, kConfiguratorTitle, WS_OVERLAPPED, 0, 0,
-                                   50, 50, nullptr, nullptr, windowClass.hInstance, this));
+  m_window.Reset(::CreateWindowExA(0, kRecorderClass, title, WS_OVERLAPPED, 0, 0, 50, 50, nullptr,
+                                   nullptr, windowClass.hInstance, this));
 }
 
-FakeConfigurator::~FakeConfigurator() {
+CompanionWindow::~CompanionWindow() {
   if (m_window) ::SetWindowLongPtrA(m_window.Get(), GWLP_USERDATA, 0);
 }
 
-LRESULT CALLBACK FakeConfigurator::WindowProc(HWND window, UINT message, WPARAM wParam,
-                                              LPARAM lParam) {
+LRESULT CALLBACK CompanionWindow::WindowProc(HWND window, UINT message, WPARAM wParam,
+                                             LPARAM lParam) {
   if (message == WM_NCCREATE) {
     auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
     ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
   }
-  auto* self = reinterpret_cast<FakeConfigurator*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+  auto* self = reinterpret_cast<CompanionWindow*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
   if (self && (message == WM_CLOSE || (message >= WM_USER && message < 0x8000))) {
-    self->m_received.push_back(message);
+    self->m_received.push_back({message, wParam, lParam});
     return 0;
   }
   return ::DefWindowProcA(window, message, wParam, lParam);
 }
 
-bool FakeConfigurator::WaitFor(UINT message, int count, DWORD timeoutMs) {
+bool CompanionWindow::WaitFor(UINT message, int count, DWORD timeoutMs) {
   const DWORD start = ::GetTickCount();
   for (;;) {
     MSG msg;
@@ -149,19 +149,30 @@ bool FakeConfigurator::WaitFor(UINT message, int count, DWORD timeoutMs) {
   }
 }
 
-int FakeConfigurator::Count(UINT message) {
+int CompanionWindow::Count(UINT message) {
   MSG msg;
   while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
   return Recorded(message);
 }
 
-int FakeConfigurator::Recorded(UINT message) const {
+std::vector<CompanionWindow::Message> CompanionWindow::Received(UINT message) {
+  Count(message);
+  std::vector<Message> matching;
+  for (const Message& m : m_received) {
+    if (m.message == message) matching.push_back(m);
+  }
+  return matching;
+}
+
+int CompanionWindow::Recorded(UINT message) const {
   int n = 0;
-  for (UINT m : m_received) n += m == message ? 1 : 0;
+  for (const Message& m : m_received) n += m.message == message ? 1 : 0;
   return n;
 }
 
-void FakeConfigurator::Pump(DWORD ms) { WaitFor(0, 1, ms); }
+void CompanionWindow::Pump(DWORD ms) { WaitFor(0, 1, ms); }
+
+FakeConfigurator::FakeConfigurator() : CompanionWindow(kConfiguratorTitle) {}
 
 MonitorProcess::MonitorProcess(const InstallDir& dir) {
   std::string commandLine = "\"" + dir.File(kMonitorExe) + "\"";

@@ -38,14 +38,20 @@ class InstallDir {
   bool m_ok = false;
 };
 
-// The configurator as far as the monitor can tell: a top-level window with its title that
-// records the messages the monitor posts to it. WM_CLOSE is recorded, not obeyed.
-class FakeConfigurator {
+// A companion as far as the monitor can tell: a top-level window with the companion's title
+// that records the messages the monitor posts to it. WM_CLOSE is recorded, not obeyed.
+class CompanionWindow {
  public:
-  FakeConfigurator();
-  ~FakeConfigurator();
-  FakeConfigurator(const FakeConfigurator&) = delete;
-  FakeConfigurator& operator=(const FakeConfigurator&) = delete;
+  struct Message {
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+  };
+
+  explicit CompanionWindow(const char* title);
+  ~CompanionWindow();
+  CompanionWindow(const CompanionWindow&) = delete;
+  CompanionWindow& operator=(const CompanionWindow&) = delete;
 
   bool Ok() const { return static_cast<bool>(m_window); }
   // Pumps this thread's messages until `message` has arrived `count` times in all, or
@@ -53,8 +59,9 @@ class FakeConfigurator {
   bool WaitFor(UINT message, int count, DWORD timeoutMs);
   // How often `message` has arrived, after dispatching what is already queued.
   int Count(UINT message);
+  // Every `message` received so far, in order.
+  std::vector<Message> Received(UINT message);
   void Clear() { m_received.clear(); }
-  const std::vector<UINT>& Received() const { return m_received; }
   // Pumps messages for a while without waiting for anything in particular.
   void Pump(DWORD ms);
 
@@ -62,7 +69,13 @@ class FakeConfigurator {
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   int Recorded(UINT message) const;
   platform::UniqueWindow m_window;
-  std::vector<UINT> m_received;
+  std::vector<Message> m_received;
+};
+
+// The configurator: 1254 after a read-back, 1256 after an apply.
+class FakeConfigurator : public CompanionWindow {
+ public:
+  FakeConfigurator();
 };
 
 // The installed monitor program, started in its directory.
@@ -162,5 +175,6 @@ inline constexpr char kOsdTitle[] = "KARVO Gaming Mouse OSD";
 inline constexpr UINT kMsgApply = 1224;
 inline constexpr UINT kMsgReadBackDone = 1254;
 inline constexpr UINT kMsgApplyFinished = 1256;
+inline constexpr UINT kMsgOsdAppearance = 1326;
 
 }  // namespace karvo::e2e
