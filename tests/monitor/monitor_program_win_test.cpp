@@ -245,11 +245,12 @@ class MonitorProgramTest : public ::testing::Test {
 
   // Runs mousectl with args; its exit code, output in *output.
   int MouseCtl(const std::string& args, std::vector<std::string>* output = nullptr) {
-    const std::string outPath = m_dir + "\\mousectl.out";
+    // A file per call: a console host started for mousectl may hold the last one a while.
+    const std::string outPath = m_dir + "\\mousectl" + std::to_string(++m_mouseCtlRuns) + ".out";
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     HANDLE out = ::CreateFileA(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
                                CREATE_ALWAYS, 0, nullptr);
-    EXPECT_NE(out, INVALID_HANDLE_VALUE);
+    EXPECT_NE(out, INVALID_HANDLE_VALUE) << args << " error " << ::GetLastError();
     std::string exe = m_dir + "\\mousectl.exe";
     std::string commandLine = "\"" + exe + "\" " + args;
     STARTUPINFOA startup{};
@@ -318,6 +319,7 @@ class MonitorProgramTest : public ::testing::Test {
 
   std::string m_dir;
   PROCESS_INFORMATION m_monitor{};
+  int m_mouseCtlRuns = 0;
 };
 
 // Copies the whole block under its mutex, as the configurator does.
