@@ -166,8 +166,10 @@ class MonitorProgramTest : public ::testing::Test {
     StopMonitor();
     // Stand-ins end on the WM_CLOSE of the monitor's shutdown; give them the chance.
     WaitUntil([] {
-      return !::FindWindowA(nullptr, kLoadTitle) && !::FindWindowA(nullptr, kMailTitle) &&
-             !::FindWindowA(nullptr, kVoiceTitle);
+      for (const char* title : {kLoadTitle, kMailTitle, kVoiceTitle, kOptionTitle, kOsdTitle}) {
+        if (::FindWindowA(nullptr, title)) return false;
+      }
+      return true;
     });
     RemoveTree(m_dir);
   }
@@ -563,6 +565,76 @@ TEST_F(MonitorProgramTest, TextHandOffIsStoredAndAnnouncedOnlyWhileTheMouseIsPre
   EXPECT_EQ(OsdMessage(), "RAM 7%");
   Pump();
   EXPECT_EQ(CountReceived(kOsdTitle, kMsgOsdNotice, 50), 2u);
+}
+
+TEST_F(MonitorProgramTest, ConsoleDisconnectReleasesTheMouseAndConnectTakesItBack) {
+  InstallDeviceLibrary();
+  Recorders recorders;
+  recorders.Add(kOptionTitle);
+  recorders.Add(kOsdTitle);
+  StartMonitor();
+  ASSERT_TRUE(WaitUntil([] { return CountReceived(kOptionTitle, kMsgConfigReadBack, 0) == 1; }));
+
+  ASSERT_TRUE(::PostMessageA(MonitorWindow(), kWmWtsSessionChange, 2, 0));
+  ASSERT_TRUE(WaitUntil([this] { return DeviceFlag() == 0; }));
+  EXPECT_TRUE(WaitUntil([] {
+    return CountReceived(kOptionTitle, WM_CLOSE, 0) == 1 &&
+           CountReceived(kOsdTitle, WM_CLOSE, 0) == 1;
+  }));
+  char record[151] = {1};
+  std::strcpy(record + 1, "CPU 1%");
+  EXPECT_EQ(SendCopyData(record, sizeof record), TRUE);
+  Pump();
+  EXPECT_EQ(CountReceived(kOsdTitle, kMsgOsdNotice, kNoticeMessageText), 0u);
+
+  // Other session events change nothing.
+  ASSERT_TRUE(::PostMessageA(MonitorWindow(), kWmWtsSessionChange, 5, 0));
+  ASSERT_TRUE(::PostMessageA(MonitorWindow(), kWmWtsSessionChange, 1, 0));
+  ASSERT_TRUE(WaitUntil([this] { return DeviceFlag() == 1; }));
+  EXPECT_TRUE(WaitUntil([] { return CountReceived(kOptionTitle, kMsgConfigReadBack, 0) == 2; }));
+  EXPECT_EQ(SendCopyData(record, sizeof record), TRUE);
+  EXPECT_TRUE(
+      WaitUntil([] { return CountReceived(kOsdTitle, kMsgOsdNotice, kNoticeMessageText) == 1; }));
+}
+
+TEST_F(MonitorProgramTest, ApplyPassesColourAndTransparencyToTheDisplay) {
+  InstallDeviceLibrary();
+  Recorders recorders;
+  recorders.Add(kOsdTitle);
+  recorders.Add(kOptionTitle);
+  StartMonitor();
+  settings::OSDSetting osd{};
+  settings::SetOsdDefaults(&osd);
+  osd.OsdColor = 2;
+  osd.OsdTransparency = 7;
+  WriteOsdSetting(osd);
+  ASSERT_TRUE(::PostMessageA(MonitorWindow(), kMsgApply, 0, 0));
+  ASSERT_TRUE(WaitUntil([] { return CountReceived(kOptionTitle, kMsgApplyFinished, 0) == 1; }));
+  std::vector<Received> appearance;
+  for (const Received& r : g_received) {
+    if (r.Title == kOsdTitle && r.Message == kMsgOsdAppearance) appearance.push_back(r);
+  }
+  EXPECT_EQ(appearance, (std::vector<Received>{{kOsdTitle, kMsgOsdAppearance, 0, (2 << 16) + 7}}));
+}
+
+TEST_F(MonitorProgramTest, TrayOpensTheConfiguratorOnceAndItsExitCommandEndsTheMonitor) {
+  InstallDeviceLibrary();
+  InstallStandIn("KARVO Gaming Mouse Option.exe");
+  StartMonitor();
+  ASSERT_TRUE(::PostMessageA(MonitorWindow(), kMsgTrayCallback, kTrayIconId, WM_LBUTTONDBLCLK));
+  ASSERT_TRUE(
+      WaitUntil([this] { return StandInCount("KARVO Gaming Mouse Option.exe", "0 0 0") == 1; }));
+  // Running already: brought forward, not started again.
+  ASSERT_TRUE(::PostMessageA(MonitorWindow(), WM_COMMAND, kMenuOpenConfigurator, 0));
+  ASSERT_TRUE(::PostMessageA(MonitorWindow(), kMsgTrayCallback, kTrayIconId, WM_MOUSEMOVE));
+  ASSERT_TRUE(::PostMessageA(MonitorWindow(), WM_COMMAND, kMenuExit, 0));
+  ASSERT_TRUE(
+      WaitUntil([this] { return ::WaitForSingleObject(m_monitor.hProcess, 0) == WAIT_OBJECT_0; }));
+  EXPECT_TRUE(WaitUntil([this] {
+    return StandInLog("KARVO Gaming Mouse Option.exe") ==
+           std::vector<std::string>{"0 0 0", "16 0 0"};
+  }));
+  EXPECT_EQ(StopMonitor(), 0);
 }
 
 TEST_F(MonitorProgramTest, ShutdownClosesCompanionsInOrderThenReleasesBlockAndMutex) {
