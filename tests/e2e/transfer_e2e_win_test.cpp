@@ -171,6 +171,11 @@ TEST_F(TransferEndToEnd, SettingsReadBackArriveInTheBlockConfigAndProfileFiles) 
     slot.HDDKeyboard = 1;
     slot.MacroKeys[2].FunctionCode = 24;
     image.ButtonChanged[2][2] = 1;
+    // Every other slot gets a sensitivity of its own, so each profile file shows its slot.
+    for (int i : {0, 1, 3, 4}) {
+      image.Profiles[i].XSensitivity = 20 + i;
+      image.SensorChanged[i] = 1;
+    }
   }));
   ASSERT_NO_FATAL_FAILURE(Control("firmware 77"));
   ASSERT_NO_FATAL_FAILURE(StopMonitor());
@@ -200,7 +205,7 @@ TEST_F(TransferEndToEnd, SettingsReadBackArriveInTheBlockConfigAndProfileFiles) 
     EXPECT_EQ(slot.YSensitivity, 44);
     EXPECT_EQ(slot.PollingRate, 1);
     EXPECT_EQ(slot.MacroKeys[2].FunctionCode, 24);
-    EXPECT_EQ(image->Profiles[1].XSensitivity, 10);
+    for (int i : {0, 1, 3, 4}) EXPECT_EQ(image->Profiles[i].XSensitivity, 20 + i) << i;
   }
   // Light mode and level live in the mouse and the block only; the files do not keep them.
   EXPECT_EQ(published->Profiles[2].LightMode, 2);
