@@ -20,6 +20,9 @@ class IPlaybackTimer {
   virtual void Sleep(std::uint32_t ms) = 0;
   // Waits ms, or less when the signal is or becomes set; true when it was set.
   [[nodiscard]] virtual bool WaitUnlessSignalled(std::uint32_t ms) = 0;
+  // The same up to a point in time on NowUs's scale.
+  [[nodiscard]] virtual bool WaitUntilUnlessSignalled(std::uint64_t deadlineUs) = 0;
+  virtual std::uint64_t NowUs() = 0;
   // The signal stays set until Reset.
   virtual void Signal() = 0;
   virtual void Reset() = 0;

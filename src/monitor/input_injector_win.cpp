@@ -108,15 +108,19 @@ void WinPlaybackTimer::Sleep(std::uint32_t ms) {
 }
 
 bool WinPlaybackTimer::WaitUnlessSignalled(std::uint32_t ms) {
+  return WaitUntilUnlessSignalled(NowMicroseconds() + std::uint64_t{ms} * 1000);
+}
+
+bool WinPlaybackTimer::WaitUntilUnlessSignalled(std::uint64_t deadlineUs) {
   if (!m_signal) {
-    Sleep(ms);
+    std::uint64_t now = NowMicroseconds();
+    if (deadlineUs > now) Sleep(static_cast<std::uint32_t>((deadlineUs - now + 999) / 1000));
     return false;
   }
   PreciseTimerScope precise;
-  const std::uint64_t end = NowMicroseconds() + std::uint64_t{ms} * 1000;
   for (;;) {
     std::uint64_t now = NowMicroseconds();
-    DWORD left = now >= end ? 0 : static_cast<DWORD>((end - now + 999) / 1000);
+    DWORD left = now >= deadlineUs ? 0 : static_cast<DWORD>((deadlineUs - now) / 1000);
     DWORD result = ::WaitForSingleObject(m_signal.Get(), left);
     if (result == WAIT_OBJECT_0) return true;
     if (result != WAIT_TIMEOUT) {
@@ -127,6 +131,8 @@ bool WinPlaybackTimer::WaitUnlessSignalled(std::uint32_t ms) {
     if (left == 0) return false;
   }
 }
+
+std::uint64_t WinPlaybackTimer::NowUs() { return NowMicroseconds(); }
 
 void WinPlaybackTimer::Signal() {
   if (m_signal && !::SetEvent(m_signal.Get())) platform::DebugLogLastError("SetEvent(playback)");

@@ -19,6 +19,8 @@ class WinPlaybackTimer final : public IPlaybackTimer {
   WinPlaybackTimer();
   void Sleep(std::uint32_t ms) override;
   bool WaitUnlessSignalled(std::uint32_t ms) override;
+  bool WaitUntilUnlessSignalled(std::uint64_t deadlineUs) override;
+  std::uint64_t NowUs() override;
   void Signal() override;
   void Reset() override;
 

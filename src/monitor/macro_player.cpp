@@ -133,7 +133,12 @@ void MacroPlayer::RequestStop() {
 
 bool MacroPlayer::Wait(std::uint32_t ms) {
   if (Stopping()) return false;
-  return !m_timer.WaitUnlessSignalled(ms) && !Stopping();
+  // Delays run from the end of the previous one, so the time an injection takes does not add
+  // up over the events.
+  const std::uint64_t now = m_timer.NowUs();
+  if (m_dueUs + kResyncUs < now) m_dueUs = now;
+  m_dueUs += std::uint64_t{ms} * 1000;
+  return !m_timer.WaitUntilUnlessSignalled(m_dueUs) && !Stopping();
 }
 
 void MacroPlayer::Play() {
@@ -142,6 +147,7 @@ void MacroPlayer::Play() {
     if (m_state != State::Running) return;  // a stale 1648
   }
   for (;;) {
+    m_dueUs = m_timer.NowUs();
     std::vector<HeldKey> again;
     {
       std::lock_guard<std::mutex> guard(m_lock);

@@ -27,6 +27,8 @@ inline constexpr std::uint8_t kMacroRelease = 2;
 inline constexpr std::uint32_t kTypematicDelayMs = 500;
 inline constexpr std::uint32_t kTypematicPeriodMs = 33;
 inline constexpr std::uint32_t kReleaseGapMs = 50;
+// A player this far behind its schedule starts counting delays afresh instead of rushing.
+inline constexpr std::uint64_t kResyncUs = 20000;
 
 // Events 0..count-1 of a record's data, at most the 500 the data holds.
 std::vector<MacroEvent> DecodeMacroEvents(const settings::MacroKeyInfo& record);
@@ -95,6 +97,7 @@ class MacroPlayer {
   // Player thread only.
   std::vector<std::uint8_t> m_held;
   std::uint32_t m_typematicRest = 0;
+  std::uint64_t m_dueUs = 0;  // when the delay being waited ends
 };
 
 }  // namespace karvo::monitor

@@ -214,7 +214,7 @@ TEST_F(ActionDispatcherTest, PauseAndStopButtonsControlThePlayer) {
   EXPECT_EQ(host.PlayerPosts, 1);
   dispatcher.Dispatch(Word(0x4000, 4));  // resume
   EXPECT_EQ(host.PlayerPosts, 2);
-  timer.At(timer.Now + 30, [&] { dispatcher.Dispatch(Word(0x4000, 5)); });  // stop
+  timer.At(timer.Now() + 30, [&] { dispatcher.Dispatch(Word(0x4000, 5)); });  // stop
   player.Play();
   EXPECT_FALSE(player.Playing());
   EXPECT_FALSE(player.Paused());
@@ -351,7 +351,7 @@ TEST_F(ActionDispatcherTest, ArbitraryWordsAndRecordsKeepTheStateInBounds) {
     std::uint32_t type = next() % 8 < 6 ? kTypes[next() % 6] : next() >> 16;
     dispatcher.Dispatch(type << 16 | (next() & 0xFFFF));
     ++dispatched;
-    timer.At(timer.Now + next() % 50, [&] { player.Stop(); });
+    timer.At(timer.Now() + next() % 50, [&] { player.Stop(); });
     player.Play();
     ASSERT_GE(host.Image->CurrentProfile, 0);
     ASSERT_LT(host.Image->CurrentProfile, settings::kProfileCount);

@@ -38,59 +38,76 @@ class UsLayout final : public settings::IKeyboardLayout {
 
 class VirtualTimer final : public IPlaybackTimer {
  public:
-  std::uint64_t Now = 0;
+  std::uint64_t Now() const { return m_us / 1000; }  // milliseconds
 
-  // fn runs once virtual time reaches at (inside a Sleep or a wait).
-  void At(std::uint64_t at, std::function<void()> fn) { m_scheduled.emplace(at, std::move(fn)); }
+  // fn runs once virtual time reaches at ms (inside a Sleep or a wait).
+  void At(std::uint64_t at, std::function<void()> fn) {
+    m_scheduled.emplace(at * 1000, std::move(fn));
+  }
+  // Time passing outside any wait, as an injection takes it.
+  void Advance(std::uint64_t us) { m_us += us; }
 
-  void Sleep(std::uint32_t ms) override { RunUntil(Now + ms, false); }
+  void Sleep(std::uint32_t ms) override { RunUntil(m_us + std::uint64_t{ms} * 1000, false); }
   bool WaitUnlessSignalled(std::uint32_t ms) override {
+    return WaitUntilUnlessSignalled(m_us + std::uint64_t{ms} * 1000);
+  }
+  bool WaitUntilUnlessSignalled(std::uint64_t deadlineUs) override {
     if (m_signalled) return true;
-    RunUntil(Now + ms, true);
+    RunUntil(deadlineUs > m_us ? deadlineUs : m_us, true);
     return m_signalled;
   }
+  std::uint64_t NowUs() override { return m_us; }
   void Signal() override { m_signalled = true; }
   void Reset() override { m_signalled = false; }
   bool Signalled() const { return m_signalled; }
 
  private:
-  void RunUntil(std::uint64_t end, bool stopOnSignal) {
-    while (!m_scheduled.empty() && m_scheduled.begin()->first <= end) {
+  void RunUntil(std::uint64_t endUs, bool stopOnSignal) {
+    while (!m_scheduled.empty() && m_scheduled.begin()->first <= endUs) {
       auto it = m_scheduled.begin();
-      if (it->first > Now) Now = it->first;
+      if (it->first > m_us) m_us = it->first;
       auto fn = std::move(it->second);
       m_scheduled.erase(it);
       fn();
       if (stopOnSignal && m_signalled) return;
     }
-    Now = end;
+    if (endUs > m_us) m_us = endUs;
   }
 
+  std::uint64_t m_us = 0;
   std::multimap<std::uint64_t, std::function<void()>> m_scheduled;
   bool m_signalled = false;
 };
 
 struct InjectedInput {
-  std::uint64_t At;
+  std::uint64_t At;  // ms
   std::string What;  // "vk 65 down", "vk 16 up ext", "mouse left down"
+  std::uint64_t AtUs;
   bool operator==(const InjectedInput&) const = default;
 };
 
 class RecordingInjector final : public IInputInjector {
  public:
-  explicit RecordingInjector(const VirtualTimer& timer) : m_timer(timer) {}
+  explicit RecordingInjector(VirtualTimer& timer) : m_timer(timer) {}
   std::vector<InjectedInput> Inputs;
+  std::uint64_t CostUs = 0;  // virtual time each injection takes
   std::vector<int> Scans;
 
   void Key(int virtualKey, int scanCode, bool up, bool extended) override {
-    Inputs.push_back({m_timer.Now, "vk " + std::to_string(virtualKey) + (up ? " up" : " down") +
-                                       (extended ? " ext" : "")});
+    Inputs.push_back(
+        {m_timer.Now(),
+         "vk " + std::to_string(virtualKey) + (up ? " up" : " down") + (extended ? " ext" : ""),
+         m_timer.NowUs()});
+    m_timer.Advance(CostUs);
     Scans.push_back(scanCode);
   }
   void Mouse(MouseButton button, bool up) override {
     static const char* const kNames[] = {"left", "right", "middle", "extra1", "extra2"};
-    Inputs.push_back({m_timer.Now, std::string("mouse ") + kNames[static_cast<int>(button)] +
-                                       (up ? " up" : " down")});
+    Inputs.push_back(
+        {m_timer.Now(),
+         std::string("mouse ") + kNames[static_cast<int>(button)] + (up ? " up" : " down"),
+         m_timer.NowUs()});
+    m_timer.Advance(CostUs);
   }
   std::vector<std::string> Names() const {
     std::vector<std::string> names;
@@ -99,7 +116,7 @@ class RecordingInjector final : public IInputInjector {
   }
 
  private:
-  const VirtualTimer& m_timer;
+  VirtualTimer& m_timer;
 };
 
 }  // namespace karvo::monitor::testing

@@ -73,10 +73,30 @@ TEST_F(MacroPlayerTest, PlaysKeysWithTheirDelaysAndZeroAsOneMillisecond) {
   EXPECT_EQ(injector.Names(),
             (std::vector<std::string>{"vk 65 down", "vk 65 up", "vk 66 down", "vk 66 up"}));
   EXPECT_EQ(Times(), (std::vector<std::uint64_t>{0, 1, 21, 28}));
-  EXPECT_EQ(timer.Now, 29u);
+  EXPECT_EQ(timer.Now(), 29u);
   EXPECT_FALSE(player.Playing());
   ASSERT_FALSE(log.empty());
   EXPECT_EQ(log.back(), "g_iCurAction= 4,start=0,end=4\n");
+}
+
+TEST_F(MacroPlayerTest, InjectionTimeDoesNotAddUpOverTheEvents) {
+  injector.CostUs = 700;
+  auto macro = Macro({{kA, 1, 10}, {kA, 2, 10}, {kB, 1, 10}, {kB, 2, 10}});
+  ASSERT_EQ(player.Arm(*macro), MacroPlayer::ArmResult::Start);
+  player.Play();
+  std::vector<std::uint64_t> times;
+  for (const auto& input : injector.Inputs) times.push_back(input.AtUs);
+  EXPECT_EQ(times, (std::vector<std::uint64_t>{0, 10000, 20000, 30000}));
+}
+
+TEST_F(MacroPlayerTest, PlayerFarBehindItsScheduleDoesNotRush) {
+  injector.CostUs = 50000;  // longer than the delays
+  auto macro = Macro({{kA, 1, 10}, {kA, 2, 10}, {kB, 1, 10}});
+  ASSERT_EQ(player.Arm(*macro), MacroPlayer::ArmResult::Start);
+  player.Play();
+  std::vector<std::uint64_t> times;
+  for (const auto& input : injector.Inputs) times.push_back(input.AtUs);
+  EXPECT_EQ(times, (std::vector<std::uint64_t>{0, 60000, 120000, 180000}));  // B let go at the end
 }
 
 TEST_F(MacroPlayerTest, LongPressRepeatsEveryPeriodAfterHalfASecond) {
@@ -185,7 +205,7 @@ TEST_F(MacroPlayerTest, ResumeAfterTypematicPauseWaitsTheUnusedRest) {
   player.Play();
   ASSERT_TRUE(player.Paused());
   injector.Inputs.clear();
-  const std::uint64_t resumedAt = timer.Now;
+  const std::uint64_t resumedAt = timer.Now();
   ASSERT_TRUE(player.PauseResume());
   player.Play();
   ASSERT_EQ(injector.Names(), (std::vector<std::string>{"vk 65 down", "vk 65 up"}));
@@ -238,7 +258,7 @@ TEST_F(MacroPlayerTest, ReleaseOfAKeyNeverPressedAndUnknownCodesAreHarmless) {
   ASSERT_EQ(player.Arm(*macro), MacroPlayer::ArmResult::Start);
   player.Play();
   EXPECT_EQ(injector.Names(), (std::vector<std::string>{"vk 66 up", "vk 65 down", "vk 65 up"}));
-  EXPECT_EQ(timer.Now, 9u);
+  EXPECT_EQ(timer.Now(), 9u);
 }
 
 TEST_F(MacroPlayerTest, FailedStartLeavesThePlayerIdle) {

@@ -31,7 +31,7 @@ class FakePlayers final : public IPlayerWindows {
   void Add(const char* how, Handle w, std::uint32_t m, std::uintptr_t wp, std::intptr_t lp) {
     char line[96];
     std::snprintf(line, sizeof line, "%llu %s %u %x %x %08x",
-                  static_cast<unsigned long long>(m_timer.Now), how, static_cast<unsigned>(w), m,
+                  static_cast<unsigned long long>(m_timer.Now()), how, static_cast<unsigned>(w), m,
                   static_cast<unsigned>(wp), static_cast<std::uint32_t>(lp));
     Calls.push_back(line);
   }
