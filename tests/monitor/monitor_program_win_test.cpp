@@ -25,6 +25,8 @@ namespace karvo::monitor {
 namespace {
 
 constexpr DWORD kWaitMs = 30000;
+// An exit waits up to ten polls for the mouse to acknowledge the host-control report.
+constexpr DWORD kExitBoundMs = 60000;
 constexpr char kOptionTitle[] = "KARVO Gaming Mouse Option";
 constexpr char kOsdTitle[] = "KARVO Gaming Mouse OSD";
 constexpr char kLoadTitle[] = "KARVO Gaming Mouse CPU RAM OSD";
@@ -230,8 +232,8 @@ class MonitorProgramTest : public ::testing::Test {
     if (!m_monitor.hProcess) return -1;
     if (HWND window = MonitorWindow()) ::PostMessageA(window, WM_CLOSE, 0, 0);
     int code = -1;
-    if (WaitUntil(
-            [this] { return ::WaitForSingleObject(m_monitor.hProcess, 0) == WAIT_OBJECT_0; })) {
+    if (WaitUntil([this] { return ::WaitForSingleObject(m_monitor.hProcess, 0) == WAIT_OBJECT_0; },
+                  kExitBoundMs)) {
       DWORD exitCode = 0;
       ::GetExitCodeProcess(m_monitor.hProcess, &exitCode);
       code = static_cast<int>(exitCode);
@@ -635,6 +637,19 @@ TEST_F(MonitorProgramTest, TrayOpensTheConfiguratorOnceAndItsExitCommandEndsTheM
            std::vector<std::string>{"0 0 0", "16 0 0"};
   }));
   EXPECT_EQ(StopMonitor(), 0);
+}
+
+TEST_F(MonitorProgramTest, ExitDuringAnUploadTheMouseNeverAcknowledgesStillEnds) {
+  InstallDeviceLibrary();
+  Recorders recorders;
+  recorders.Add(kOptionTitle);
+  StartMonitor();
+  ASSERT_TRUE(WaitUntil([] { return CountReceived(kOptionTitle, kMsgConfigReadBack, 0) == 1; }));
+  ASSERT_EQ(MouseCtl("status busy-forever"), 0);
+  ASSERT_EQ(MouseCtl("reports --clear"), 0);
+  ASSERT_TRUE(::PostMessageA(MonitorWindow(), kMsgApply, 1, 0));  // restore: many reports
+  ASSERT_TRUE(WaitUntil([this] { return !LoggedReports("SET").empty(); }));
+  EXPECT_EQ(StopMonitor(), 0) << "the monitor had to be killed";
 }
 
 TEST_F(MonitorProgramTest, ShutdownClosesCompanionsInOrderThenReleasesBlockAndMutex) {
