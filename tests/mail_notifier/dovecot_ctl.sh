@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # A private Dovecot POP3 server for the mail tests, on 127.0.0.1 and an unprivileged port.
 #   dovecot_ctl.sh start DIR   starts the server on fresh, empty mailboxes and writes its
-#                              port to DIR/port. Users "karvo" and "box1".."box4" have the
-#                              password "secret", "spaced" has "my secret pass".
+#                              port to DIR/port. Users "karvo", "box1".."box4" and "suite"
+#                              have the password "secret", "spaced" has "my secret pass".
 #   dovecot_ctl.sh fill DIR USER N   replaces USER's maildir with one of N new messages
 #   dovecot_ctl.sh stop DIR    stops the server started in DIR and removes its files
 # The server's files are in DIR/srv: dovecot.conf, dovecot.log, mail/USER (maildirs).
@@ -113,11 +113,11 @@ service anvil {
 }
 CONF
   printf 'spaced:{PLAIN}my secret pass\n' >"$srv/users"
-  for u in karvo box1 box2 box3 box4; do
+  for u in karvo box1 box2 box3 box4 suite; do
     printf '%s:{PLAIN}secret\n' "$u" >>"$srv/users"
   done
   chmod 644 "$srv/users"
-  for u in karvo spaced box1 box2 box3 box4; do
+  for u in karvo spaced box1 box2 box3 box4 suite; do
     mkdir -p "$srv/mail/$u/new" "$srv/mail/$u/cur" "$srv/mail/$u/tmp" "$srv/mail/.home/$u"
   done
   chown -R "$uid:$gid" "$srv/mail"
