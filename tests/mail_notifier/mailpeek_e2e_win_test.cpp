@@ -17,12 +17,12 @@ namespace karvo::mail {
 namespace {
 
 using testing::CopyDataSeen;
+using testing::kPatience;
+using testing::Mailbox;
 using testing::MailSetting;
 using testing::Pump;
 using testing::PumpUntil;
 using testing::StandInMonitor;
-using testing::kPatience;
-using testing::Mailbox;
 using testing::WinePath;
 
 // Mailpeek.exe copied into Applets below a fresh install directory.
