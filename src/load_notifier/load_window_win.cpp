@@ -5,6 +5,7 @@
 
 #include "platform/debug_log.h"
 #include "platform/osd_hand_off_win.h"
+#include "platform/window_proc_win.h"
 #include "settings/profile_files.h"
 
 namespace karvo::load_notifier {
@@ -65,22 +66,8 @@ bool LoadWindow::Create() {
 }
 
 LRESULT CALLBACK LoadWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
-    auto* self = static_cast<LoadWindow*>(create->lpCreateParams);
-    self->m_hwnd = hwnd;
-    ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<LoadWindow*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  if (!self) return ::DefWindowProcA(hwnd, message, wParam, lParam);
-  try {
-    return self->HandleMessage(message, wParam, lParam);
-  } catch (const std::exception& e) {
-    DebugLog("Loadpeek: message %u failed: %s\n", message, e.what());
-  } catch (...) {
-    DebugLog("Loadpeek: message %u failed\n", message);
-  }
-  return 0;
+  return platform::RouteToOwner(hwnd, message, wParam, lParam, &LoadWindow::m_hwnd,
+                                &LoadWindow::HandleMessage, "Loadpeek");
 }
 
 LRESULT LoadWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -97,10 +84,6 @@ LRESULT LoadWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
       OnDestroy();
       return 0;
-    case WM_NCDESTROY:
-      ::SetWindowLongPtrA(m_hwnd, GWLP_USERDATA, 0);
-      m_hwnd = nullptr;
-      break;
     default:
       break;
   }

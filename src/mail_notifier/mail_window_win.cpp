@@ -5,6 +5,7 @@
 
 #include "platform/debug_log.h"
 #include "platform/osd_hand_off_win.h"
+#include "platform/window_proc_win.h"
 #include "settings/profile_files.h"
 
 namespace karvo::mail {
@@ -52,22 +53,8 @@ bool MailWindow::Create() {
 }
 
 LRESULT CALLBACK MailWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
-    auto* self = static_cast<MailWindow*>(create->lpCreateParams);
-    self->m_hwnd = hwnd;
-    ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<MailWindow*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  if (!self) return ::DefWindowProcA(hwnd, message, wParam, lParam);
-  try {
-    return self->HandleMessage(message, wParam, lParam);
-  } catch (const std::exception& e) {
-    DebugLog("Mailpeek: message %u failed: %s\n", message, e.what());
-  } catch (...) {
-    DebugLog("Mailpeek: message %u failed\n", message);
-  }
-  return 0;
+  return platform::RouteToOwner(hwnd, message, wParam, lParam, &MailWindow::m_hwnd,
+                                &MailWindow::HandleMessage, "Mailpeek");
 }
 
 LRESULT MailWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -85,10 +72,6 @@ LRESULT MailWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
       OnDestroy();
       return 0;
-    case WM_NCDESTROY:
-      ::SetWindowLongPtrA(m_hwnd, GWLP_USERDATA, 0);
-      m_hwnd = nullptr;
-      break;
     default:
       break;
   }

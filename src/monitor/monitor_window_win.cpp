@@ -10,6 +10,7 @@
 #include "monitor/monitor_messages.h"
 #include "monitor/shared_block_layout.h"
 #include "platform/debug_log.h"
+#include "platform/window_proc_win.h"
 #include "settings/file_store_win.h"
 #include "settings/mouse_settings.h"
 #include "settings/profile_files_win.h"
@@ -152,24 +153,8 @@ bool MonitorWindow::Create(HINSTANCE instance) {
 
 LRESULT CALLBACK MonitorWindow::WindowProc(HWND window, UINT message, WPARAM wParam,
                                            LPARAM lParam) {
-  auto* self = reinterpret_cast<MonitorWindow*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (message == WM_NCCREATE) {
-    self = static_cast<MonitorWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-    self->m_window = window;
-    ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  if (!self) return ::DefWindowProcA(window, message, wParam, lParam);
-  LRESULT result = 0;
-  try {
-    result = self->HandleMessage(message, wParam, lParam);
-  } catch (...) {
-    platform::DebugLog("monitor: exception in message %u\n", message);
-  }
-  if (message == WM_NCDESTROY) {
-    ::SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-    self->m_window = nullptr;
-  }
-  return result;
+  return platform::RouteToOwner(window, message, wParam, lParam, &MonitorWindow::m_window,
+                                &MonitorWindow::HandleMessage, "monitor");
 }
 
 LRESULT MonitorWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -5,6 +5,7 @@
 
 #include "osd/layered_win.h"
 #include "platform/debug_log.h"
+#include "platform/window_proc_win.h"
 
 namespace karvo::osd {
 
@@ -121,22 +122,8 @@ bool OsdWindow::Create() {
 }
 
 LRESULT CALLBACK OsdWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
-    auto* self = static_cast<OsdWindow*>(create->lpCreateParams);
-    self->m_hwnd = hwnd;
-    ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<OsdWindow*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  if (!self) return ::DefWindowProcA(hwnd, message, wParam, lParam);
-  try {
-    return self->HandleMessage(message, wParam, lParam);
-  } catch (const std::exception& e) {
-    DebugLog("OSD window message %u failed: %s\n", message, e.what());
-  } catch (...) {
-    DebugLog("OSD window message %u failed\n", message);
-  }
-  return 0;
+  return platform::RouteToOwner(hwnd, message, wParam, lParam, &OsdWindow::m_hwnd,
+                                &OsdWindow::HandleMessage, "OSD window");
 }
 
 void CALLBACK OsdWindow::TimerProc(HWND hwnd, UINT, UINT_PTR id, DWORD) {
