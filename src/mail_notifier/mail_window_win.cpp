@@ -14,13 +14,7 @@ namespace {
 using platform::DebugLog;
 using platform::DebugLogLastError;
 
-// SetWindowLong returns the previous value, which may be 0: only the error code tells.
-void SetExStyle(HWND hwnd, LONG exStyle) {
-  ::SetLastError(0);
-  if (::SetWindowLongA(hwnd, GWL_EXSTYLE, exStyle) == 0 && ::GetLastError() != 0) {
-    DebugLogLastError("SetWindowLong GWL_EXSTYLE");
-  }
-}
+using platform::SetExStyle;
 }  // namespace
 
 MailWindow::MailWindow(HINSTANCE instance, std::string programDir)

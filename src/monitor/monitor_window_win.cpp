@@ -239,10 +239,7 @@ bool MonitorWindow::OnCreate() {
       EventHostParts{*this, m_window, m_copyLock, *m_settingsCopy, m_block, *m_files, *m_store,
                      m_configPath, m_osdSettings, m_playerThreadId});
   if (!StartThreads()) return false;
-  ::SetLastError(0);
-  if (!::SetWindowLongPtrA(m_window, GWL_EXSTYLE, WS_EX_TOOLWINDOW) && ::GetLastError() != 0) {
-    platform::DebugLogLastError("SetWindowLongPtrA(GWL_EXSTYLE)");
-  }
+  platform::SetExStyle(m_window, WS_EX_TOOLWINDOW);
   m_started = true;
   m_core.Start(m_openConfigurator);
   return true;

@@ -61,15 +61,7 @@ class SelectedObject {
   HGDIOBJ m_previous;
 };
 
-// SetWindowLong returns the previous value, which may be 0: only the error code tells.
-bool SetExStyle(HWND hwnd, LONG exStyle) {
-  ::SetLastError(0);
-  if (::SetWindowLongA(hwnd, GWL_EXSTYLE, exStyle) == 0 && ::GetLastError() != 0) {
-    DebugLogLastError("SetWindowLong GWL_EXSTYLE");
-    return false;
-  }
-  return true;
-}
+using platform::SetExStyle;
 
 class DcMeasurer final : public ITextMeasurer {
  public:

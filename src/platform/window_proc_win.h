@@ -39,4 +39,15 @@ LRESULT RouteToOwner(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, HWND
   return result;
 }
 
+// Sets a window's extended style. SetWindowLong returns the previous value, which may be 0, so
+// only the error code tells a failure; it is logged and false returned.
+inline bool SetExStyle(HWND hwnd, LONG exStyle) {
+  ::SetLastError(0);
+  if (::SetWindowLongA(hwnd, GWL_EXSTYLE, exStyle) == 0 && ::GetLastError() != 0) {
+    DebugLogLastError("SetWindowLong GWL_EXSTYLE");
+    return false;
+  }
+  return true;
+}
+
 }  // namespace karvo::platform
