@@ -112,42 +112,18 @@ bool Pop3Client::Connect(std::string_view server, std::string_view user, std::st
   }
   std::string command = "USER ";
   command.append(user).append(kCrLf);
-  switch (Exchange(command)) {
-    case Reply::NoReply:
-      return false;
-    case Reply::Bad:
-      m_lastError = "Bad User Name";
-      return false;
-    case Reply::Ok:
-      break;
-  }
+  if (!SimpleCommand(command, "Bad User Name")) return false;
   // The password goes as the whole rest of the line, spaces included: PASS has
   // exactly one argument, and servers take everything after "PASS " as it.
   command = "PASS ";
   command.append(password).append(kCrLf);
-  switch (Exchange(command)) {
-    case Reply::NoReply:
-      return false;
-    case Reply::Bad:
-      m_lastError = "Bad Password Name";
-      return false;
-    case Reply::Ok:
-      break;
-  }
+  if (!SimpleCommand(command, "Bad Password Name")) return false;
   return true;
 }
 
 bool Pop3Client::Statistics() {
   std::string line;
-  switch (Exchange("STAT\r\n", &line)) {
-    case Reply::NoReply:
-      return false;
-    case Reply::Bad:
-      m_lastError = "Error occured during STAT";
-      return false;
-    case Reply::Ok:
-      break;
-  }
+  if (!SimpleCommand("STAT\r\n", "Error occured during STAT", &line)) return false;
   ParsedNumber count = NumberAfterFirstBlank(line);
   if (!count.Fits) {
     m_lastError = "Error occured during STAT";
@@ -167,21 +143,8 @@ bool Pop3Client::Reset() { return SimpleCommand("RSET\r\n", "Error occured durin
 bool Pop3Client::List() {
   static constexpr const char* kError = "Error occured during LIST";
   m_messageSizes.clear();
-  switch (Exchange("LIST\r\n")) {
-    case Reply::NoReply:
-      return false;
-    case Reply::Bad:
-      m_lastError = kError;
-      return false;
-    case Reply::Ok:
-      break;
-  }
   std::string body;
-  bool tooLarge = false;
-  if (!ReadMultiLine(m_limits.WaitMs, body, tooLarge)) {
-    if (tooLarge) m_lastError = kError;
-    return false;
-  }
+  if (!MultiLineCommand("LIST\r\n", kError, m_limits.WaitMs, body)) return false;
   std::size_t start = 0;
   while (start < body.size()) {
     std::size_t end = body.find(kCrLf, start);
@@ -195,23 +158,7 @@ bool Pop3Client::List() {
 
 bool Pop3Client::Retrieve(int n) {
   static constexpr const char* kError = "Error occured during RETR";
-  m_messageText.clear();
-  switch (Exchange(Format("RETR %d\r\n", n))) {
-    case Reply::NoReply:
-      return false;
-    case Reply::Bad:
-      m_lastError = kError;
-      return false;
-    case Reply::Ok:
-      break;
-  }
-  bool tooLarge = false;
-  if (!ReadMultiLine(m_limits.WaitMs, m_messageText, tooLarge)) {
-    if (tooLarge) m_lastError = kError;
-    m_messageText.clear();
-    return false;
-  }
-  return true;
+  return MultiLineCommand(Format("RETR %d\r\n", n), kError, m_limits.WaitMs, m_messageText);
 }
 
 bool Pop3Client::Top(int n, std::string& text) {
@@ -220,28 +167,17 @@ bool Pop3Client::Top(int n, std::string& text) {
   m_lastError.clear();
   text.clear();
   // TOP is refused only by "-ERR"; any other status line is taken as a yes.
-  switch (Exchange(Format("TOP %d 0\r\n", n), nullptr,
-                   [](std::string_view reply) { return !IsNegativeReply(reply); })) {
-    case Reply::NoReply:
-      return false;
-    case Reply::Bad:
-      m_lastError = kError;
-      return false;
-    case Reply::Ok:
-      break;
-  }
-  bool tooLarge = false;
-  if (!ReadMultiLine(m_limits.TopWaitMs, m_headerText, tooLarge)) {
-    if (tooLarge) m_lastError = kError;
-    m_headerText.clear();
+  if (!MultiLineCommand(Format("TOP %d 0\r\n", n), kError, m_limits.TopWaitMs, m_headerText,
+                        [](std::string_view reply) { return !IsNegativeReply(reply); })) {
     return false;
   }
   text = m_headerText;
   return true;
 }
 
-bool Pop3Client::SimpleCommand(std::string_view command, const char* error) {
-  switch (Exchange(command)) {
+bool Pop3Client::SimpleCommand(std::string_view command, const char* error, std::string* line,
+                               ReplyJudge good) {
+  switch (Exchange(command, line, good)) {
     case Reply::NoReply:
       return false;
     case Reply::Bad:
@@ -249,6 +185,19 @@ bool Pop3Client::SimpleCommand(std::string_view command, const char* error) {
       return false;
     case Reply::Ok:
       break;
+  }
+  return true;
+}
+
+bool Pop3Client::MultiLineCommand(std::string_view command, const char* error, int waitMs,
+                                  std::string& body, ReplyJudge good) {
+  body.clear();
+  if (!SimpleCommand(command, error, nullptr, good)) return false;
+  bool tooLarge = false;
+  if (!ReadMultiLine(waitMs, body, tooLarge)) {
+    if (tooLarge) m_lastError = error;
+    body.clear();
+    return false;
   }
   return true;
 }

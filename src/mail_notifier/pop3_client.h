@@ -70,7 +70,12 @@ class Pop3Client {
   // Sends the command and judges its status line (by default: it begins with "+OK").
   Reply Exchange(std::string_view command, std::string* line = nullptr,
                  ReplyJudge good = &IsPositiveReply);
-  bool SimpleCommand(std::string_view command, const char* error);
+  // Exchange, with `error` as the last error when the status line is not good.
+  bool SimpleCommand(std::string_view command, const char* error, std::string* line = nullptr,
+                     ReplyJudge good = &IsPositiveReply);
+  // SimpleCommand followed by the lines up to "." into body (emptied on every failure).
+  bool MultiLineCommand(std::string_view command, const char* error, int waitMs, std::string& body,
+                        ReplyJudge good = &IsPositiveReply);
 
   std::unique_ptr<IStreamSocket> m_socket;
   IClock& m_clock;
