@@ -78,8 +78,6 @@ std::string_view SavedText(const char (&field)[N]) {
   return OneLine(FieldText(field).substr(0, N - 1));
 }
 
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
-
 void LoadProfileDocument(const IniDocument& doc, ProfileSettings* record) {
   SetFieldText(record->ProFileName,
                doc.GetString(kSettingSection, "ProFileName").value_or(std::string()));
@@ -103,21 +101,6 @@ void LoadProfileDocument(const IniDocument& doc, ProfileSettings* record) {
 }
 
 }  // namespace
-
-std::string ProgramDirFromModulePath(std::string_view modulePath) {
-  std::size_t i = modulePath.size();
-  while (i > 0 && !IsSeparator(modulePath[i - 1])) --i;
-  return std::string(modulePath.substr(0, i));
-}
-
-std::string ParentDirectory(std::string_view dir) {
-  std::string_view trimmed = dir;
-  if (!trimmed.empty() && IsSeparator(trimmed.back())) trimmed.remove_suffix(1);
-  std::size_t i = trimmed.size();
-  while (i > 0 && !IsSeparator(trimmed[i - 1])) --i;
-  if (i == 0) return std::string(dir);
-  return std::string(trimmed.substr(0, i));
-}
 
 SettingsFiles::SettingsFiles(IFileStore& store, IRegistry& registry, std::string programDir)
     : m_store(store), m_registry(registry), m_programDir(std::move(programDir)) {}

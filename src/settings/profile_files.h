@@ -4,16 +4,15 @@
 #include <string>
 #include <string_view>
 
+#include "platform/program_dir.h"
 #include "settings/ini_document.h"
 #include "settings/registry.h"
 #include "settings/settings_image.h"
 
 namespace karvo::settings {
 
-// The directory of a module path with its trailing backslash; "" without one.
-std::string ProgramDirFromModulePath(std::string_view modulePath);
-// "C:\\Suite\\Applets\\" -> "C:\\Suite\\"; a root or "" stays as it is.
-std::string ParentDirectory(std::string_view dir);
+using platform::ParentDirectory;
+using platform::ProgramDirFromModulePath;
 
 // Reads and writes the files below one program directory. Every save parses and
 // writes each file once. Operations return 1 on success and 0 when a file could

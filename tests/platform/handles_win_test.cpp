@@ -1,6 +1,6 @@
-#include "platform/handles.h"
-
 #include <gtest/gtest.h>
+
+#include "platform/handles.h"
 
 using karvo::platform::UniqueHandle;
 

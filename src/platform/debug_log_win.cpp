@@ -1,7 +1,7 @@
-#include "platform/debug_log.h"
-
 #include <cstdarg>
 #include <cstdio>
+
+#include "platform/debug_log.h"
 
 namespace karvo::platform {
 
