@@ -2,11 +2,13 @@
 // The applets hand their notice texts to the monitor as one WM_COPYDATA record.
 #include <windows.h>
 
+#include "platform/suite_names.h"
 #include "settings/osd_text_record.h"
 
 namespace karvo::platform {
 
-inline constexpr char kMonitorWindowTitle[] = "KARVO Gaming Mouse Monitor";
+// The window the records go to.
+inline constexpr const char* kMonitorWindowTitle = kMonitorTitle;
 // A monitor that stops answering must not freeze the applet for good.
 inline constexpr UINT kHandOffTimeoutMs = 10000;
 
