@@ -3,6 +3,7 @@
 #include <climits>
 
 #include "platform/debug_log.h"
+#include "platform/dyn_calls_win.h"
 #include "platform/handles.h"
 
 namespace karvo::load_notifier {
@@ -55,14 +56,8 @@ PerfQueryStatus RegistryPerfQuery::Query(const std::string& name, std::span<std:
 }
 
 std::optional<IdleReading> ReadSystemTimes() {
-  // Looked up at run time: systems before XP SP1 do not have it.
-  using GetSystemTimesFn = BOOL(WINAPI*)(FILETIME*, FILETIME*, FILETIME*);
-  static const GetSystemTimesFn getSystemTimes = [] {
-    HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
-    return kernel ? reinterpret_cast<GetSystemTimesFn>(
-                        reinterpret_cast<void*>(::GetProcAddress(kernel, "GetSystemTimes")))
-                  : nullptr;
-  }();
+  // Systems before XP SP1 do not have it.
+  const auto getSystemTimes = platform::dyn::GetSystemTimes();
   if (!getSystemTimes) return std::nullopt;
   FILETIME idle{};
   FILETIME kernel{};

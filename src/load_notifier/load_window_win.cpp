@@ -1,11 +1,10 @@
 #include "load_notifier/load_window_win.h"
 
-#include <exception>
 #include <utility>
 
 #include "platform/debug_log.h"
+#include "platform/gdi_win.h"
 #include "platform/osd_hand_off_win.h"
-#include "platform/window_proc_win.h"
 #include "settings/profile_files.h"
 
 namespace karvo::load_notifier {
@@ -13,7 +12,6 @@ namespace {
 
 using platform::DebugLog;
 using platform::DebugLogLastError;
-
 using platform::SetExStyle;
 
 }  // namespace
@@ -21,47 +19,21 @@ using platform::SetExStyle;
 LoadWindow::LoadWindow(HINSTANCE instance, std::string programDir)
     : m_instance(instance), m_programDir(std::move(programDir)) {}
 
-LoadWindow::~LoadWindow() {
-  if (m_hwnd) {
-    HWND hwnd = std::exchange(m_hwnd, nullptr);
-    ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-    ::KillTimer(hwnd, kCpuTimerId);
-    ::KillTimer(hwnd, kRamTimerId);
-    if (!::DestroyWindow(hwnd)) DebugLogLastError("DestroyWindow");
-  }
-}
-
 bool LoadWindow::Create() {
-  WNDCLASSEXA windowClass{};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = &LoadWindow::WindowProc;
-  windowClass.hInstance = m_instance;
+  platform::WindowClass windowClass{.Name = kLoadWindowClass};
   // A test program has no icon of ours; the class does without one.
-  windowClass.hIcon = ::LoadIconA(m_instance, MAKEINTRESOURCEA(kLoadIconResource));
-  windowClass.hIconSm = static_cast<HICON>(::LoadImageA(
-      m_instance, MAKEINTRESOURCEA(kLoadIconResource), IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
+  windowClass.Icon = ::LoadIconW(m_instance, MAKEINTRESOURCEW(IDI_LOADPEEK));
+  windowClass.SmallIcon = static_cast<HICON>(::LoadImageW(
+      m_instance, MAKEINTRESOURCEW(IDI_LOADPEEK), IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
       ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
-  windowClass.hCursor = ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
-  windowClass.lpszClassName = kLoadWindowClass;
-  if (!::RegisterClassExA(&windowClass) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
-    DebugLogLastError("RegisterClassEx");
-    return false;
-  }
-  HWND hwnd = ::CreateWindowExA(0, kLoadWindowClass, kLoadWindowTitle, WS_POPUP, 0, 0, 0, 0,
-                                nullptr, nullptr, m_instance, this);
-  if (!hwnd) {
-    DebugLogLastError("CreateWindowEx");
+  windowClass.Cursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+  windowClass.Background = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
+  if (!Window::Create(m_instance, windowClass, kLoadWindowTitle, {.Style = WS_POPUP})) {
     return false;
   }
   SetExStyle(m_hwnd, WS_EX_TOOLWINDOW);
   if (!m_notifier.Start()) DebugLog("Loadpeek: a notice timer could not be started\n");
   return true;
-}
-
-LRESULT CALLBACK LoadWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  return platform::RouteToOwner(hwnd, message, wParam, lParam, &LoadWindow::m_hwnd,
-                                &LoadWindow::HandleMessage, "Loadpeek");
 }
 
 LRESULT LoadWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -81,7 +53,7 @@ LRESULT LoadWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     default:
       break;
   }
-  return ::DefWindowProcA(m_hwnd, message, wParam, lParam);
+  return DefaultProc(message, wParam, lParam);
 }
 
 // A posted WM_TIMER is handled like a real expiry of that timer.
@@ -92,15 +64,8 @@ void LoadWindow::OnTimer(UINT_PTR id) {
 
 void LoadWindow::OnAppletReload() { m_notifier.OnReload(); }
 
-void LoadWindow::OnPaint() {
-  PAINTSTRUCT paint;
-  if (::BeginPaint(m_hwnd, &paint)) {
-    ::EndPaint(m_hwnd, &paint);
-  } else {
-    // Without a paint the region stays invalid; validate it so WM_PAINT stops.
-    ::ValidateRect(m_hwnd, nullptr);
-  }
-}
+// Nothing to draw; the paint validates the window so WM_PAINT stops.
+void LoadWindow::OnPaint() { platform::PaintDc paint(m_hwnd); }
 
 void LoadWindow::OnDestroy() {
   m_notifier.Stop();

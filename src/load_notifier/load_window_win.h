@@ -7,38 +7,37 @@
 
 #include "load_notifier/load_notifier.h"
 #include "load_notifier/load_sources_win.h"
+#include "load_notifier/loadpeek_resources.h"
+#include "platform/suite_names.h"
+#include "platform/window_win.h"
 #include "settings/file_store_win.h"
 #include "settings/registry_win.h"
 #include "settings/settings_image.h"
 
 namespace karvo::load_notifier {
 
-inline constexpr char kLoadWindowTitle[] = "KARVO Gaming Mouse CPU RAM OSD";
-inline constexpr char kLoadWindowClass[] = "KARVO Gaming Mouse CPU RAM OSD";
-inline constexpr char kLoadInstanceMutex[] = "KARVO Gaming Mouse Cpu_Ram_Monitor_Application";
-inline constexpr WORD kLoadIconResource = 107;
+inline constexpr const char* kLoadWindowTitle = platform::kLoadTitle;
+inline constexpr const char* kLoadWindowClass = platform::kLoadClass;
 static_assert(kAppletReloadMessage == WM_USER + 200);
 
-class LoadWindow final : private ITimers, private INoticeSink, private ISwitchSource {
+class LoadWindow final : public platform::Window,
+                         private ITimers,
+                         private INoticeSink,
+                         private ISwitchSource {
  public:
   // programDir is the applet's own directory with its trailing backslash; the
   // settings come from config.ini in the directory above it.
   LoadWindow(HINSTANCE instance, std::string programDir);
-  ~LoadWindow() override;
-  LoadWindow(const LoadWindow&) = delete;
-  LoadWindow& operator=(const LoadWindow&) = delete;
 
   // Registers the class, creates the hidden window, starts both timers and reads
   // the settings. False when the window cannot be created.
   [[nodiscard]] bool Create();
-  HWND Hwnd() const { return m_hwnd; }
   const LoadSwitches& Switches() const { return m_notifier.Switches(); }
   // How often a timer was (re)started; the timers run from creation to the end.
   int TimerStarts() const { return m_timerStarts; }
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   void OnTimer(UINT_PTR id);
   void OnAppletReload();
@@ -63,7 +62,6 @@ class LoadWindow final : private ITimers, private INoticeSink, private ISwitchSo
   CpuLoadSampler m_cpu{m_idleSource};
   RamLoadSampler m_ram{m_memorySource};
   LoadNotifier m_notifier{m_cpu, m_ram, *this, *this, *this};
-  HWND m_hwnd = nullptr;
   int m_timerStarts = 0;
 };
 

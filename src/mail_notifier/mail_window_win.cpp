@@ -1,11 +1,9 @@
 #include "mail_notifier/mail_window_win.h"
 
-#include <exception>
 #include <utility>
 
 #include "platform/debug_log.h"
 #include "platform/osd_hand_off_win.h"
-#include "platform/window_proc_win.h"
 #include "settings/profile_files.h"
 
 namespace karvo::mail {
@@ -13,42 +11,15 @@ namespace karvo::mail {
 namespace {
 using platform::DebugLog;
 using platform::DebugLogLastError;
-
 using platform::SetExStyle;
 }  // namespace
 
 MailWindow::MailWindow(HINSTANCE instance, std::string programDir)
     : m_instance(instance), m_programDir(std::move(programDir)), m_notifier(*this) {}
 
-MailWindow::~MailWindow() {
-  if (m_hwnd) {
-    HWND hwnd = std::exchange(m_hwnd, nullptr);
-    ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-    if (!::DestroyWindow(hwnd)) DebugLogLastError("DestroyWindow");
-  }
-}
-
 bool MailWindow::Create() {
-  WNDCLASSA windowClass{};
-  windowClass.lpfnWndProc = &MailWindow::WindowProc;
-  windowClass.hInstance = m_instance;
-  windowClass.lpszClassName = kMailWindowClass;
-  if (!::RegisterClassA(&windowClass) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
-    DebugLogLastError("RegisterClass");
-    return false;
-  }
-  HWND hwnd = ::CreateWindowExA(0, kMailWindowClass, kMailWindowTitle, WS_POPUP, 100, 100, 100, 100,
-                                nullptr, nullptr, m_instance, this);
-  if (!hwnd) {
-    DebugLogLastError("CreateWindowEx");
-    return false;
-  }
-  return true;
-}
-
-LRESULT CALLBACK MailWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  return platform::RouteToOwner(hwnd, message, wParam, lParam, &MailWindow::m_hwnd,
-                                &MailWindow::HandleMessage, "Mailpeek");
+  return Window::Create(m_instance, {.Name = platform::kMailClass}, kMailWindowTitle,
+                        {.Style = WS_POPUP, .X = 100, .Y = 100, .Width = 100, .Height = 100});
 }
 
 LRESULT MailWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -69,7 +40,7 @@ LRESULT MailWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     default:
       break;
   }
-  return ::DefWindowProcA(m_hwnd, message, wParam, lParam);
+  return DefaultProc(message, wParam, lParam);
 }
 
 void MailWindow::OnCreate() {

@@ -9,31 +9,27 @@
 #include <string>
 
 #include "mail_notifier/mail_notifier.h"
+#include "platform/suite_names.h"
+#include "platform/window_win.h"
 #include "settings/file_store_win.h"
 #include "settings/registry_win.h"
 #include "settings/settings_image.h"
 
 namespace karvo::mail {
 
-inline constexpr char kMailWindowTitle[] = "KARVO Gaming Mouse Pop3";
-inline constexpr char kMailWindowClass[] = "KarvoMailpeekWindow";
-inline constexpr char kMailInstanceMutex[] = "KARVO_Gaming_Mouse_POP3_Application";
+inline constexpr const char* kMailWindowTitle = platform::kMailTitle;
 inline constexpr UINT_PTR kCheckTimerId = 500;
 // The monitor posts it after every change of the settings.
-inline constexpr UINT kAppletReloadMessage = WM_USER + 200;
+inline constexpr UINT kAppletReloadMessage = platform::kMsgAppletReload;
 
-class MailWindow final : public IMailHost {
+class MailWindow final : public platform::Window, public IMailHost {
  public:
   // programDir is the applet's own directory with its trailing backslash; the
   // settings come from config.ini in the directory above it.
   MailWindow(HINSTANCE instance, std::string programDir);
-  ~MailWindow() override;
-  MailWindow(const MailWindow&) = delete;
-  MailWindow& operator=(const MailWindow&) = delete;
 
   // Registers the class and creates the window, never shown.
   [[nodiscard]] bool Create();
-  HWND Hwnd() const { return m_hwnd; }
   const MailNotifier& Notifier() const { return m_notifier; }
 
   // IMailHost
@@ -43,8 +39,7 @@ class MailWindow final : public IMailHost {
   void SendNotice(const settings::OsdTextRecord& record) override;
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   void OnCreate();
   void OnTimer(UINT_PTR id);
@@ -59,7 +54,6 @@ class MailWindow final : public IMailHost {
   settings::WinRegistry m_registry;
   settings::OSDSetting m_setting{};
   MailNotifier m_notifier;
-  HWND m_hwnd = nullptr;
 };
 
 }  // namespace karvo::mail

@@ -4,7 +4,8 @@
 #include "mail_notifier/mail_window_win.h"
 #include "platform/debug_log.h"
 #include "platform/handles.h"
-#include "settings/profile_files_win.h"
+#include "platform/program_dir_win.h"
+#include "platform/suite_names.h"
 
 namespace {
 
@@ -32,7 +33,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   using namespace karvo;
   // Held until the process ends; a second copy finds it and leaves.
   ::SetLastError(0);
-  platform::UniqueHandle instanceMutex(::CreateMutexA(nullptr, FALSE, mail::kMailInstanceMutex));
+  platform::UniqueHandle instanceMutex(
+      ::CreateMutexA(nullptr, FALSE, platform::kMailInstanceMutex));
   const DWORD error = ::GetLastError();
   if (error == ERROR_ALREADY_EXISTS || (!instanceMutex && error == ERROR_ACCESS_DENIED)) {
     return 1;
@@ -45,7 +47,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     return 0;
   }
 
-  mail::MailWindow window(instance, settings::GetProgramDir());
+  mail::MailWindow window(instance, platform::ProgramDir());
   if (!window.Create()) return 0;
 
   MSG msg;

@@ -12,13 +12,14 @@
 #include "monitor/input_injector.h"
 #include "monitor/macro_player.h"
 #include "monitor/media_keys.h"
+#include "platform/suite_names.h"
 #include "settings/key_codes.h"
 #include "settings/settings_image.h"
 
 namespace karvo::monitor {
 
-inline constexpr std::uint32_t kMsgButtonModeChanged = 1261;  // monitor -> configurator
-inline constexpr std::uint32_t kMsgCpiLevelChanged = 1265;    // monitor -> configurator
+using platform::kMsgButtonModeChanged;
+using platform::kMsgCpiLevelChanged;
 // wParam of the display's notice message.
 inline constexpr std::uint32_t kNoticeProfile = 40;
 inline constexpr std::uint32_t kNoticeMacro = 70;

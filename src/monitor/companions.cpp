@@ -1,14 +1,16 @@
 #include "monitor/companions.h"
 
+#include "platform/suite_names.h"
+
 namespace karvo::monitor {
 
 namespace {
 constexpr CompanionInfo kCompanions[] = {
-    {"KARVO Gaming Mouse Option.exe", "KARVO Gaming Mouse Option"},
-    {"KARVO Gaming Mouse OSD.exe", "KARVO Gaming Mouse OSD"},
-    {"Applets\\Loadpeek.exe", "KARVO Gaming Mouse CPU RAM OSD"},
-    {"Applets\\Mailpeek.exe", "KARVO Gaming Mouse Pop3"},
-    {"Applets\\Osdtalk.exe", "KARVO Gaming Mouse OSD SKYPE"},
+    {platform::kConfiguratorExe, platform::kConfiguratorTitle},
+    {platform::kOsdExe, platform::kOsdTitle},
+    {platform::kLoadExe, platform::kLoadTitle},
+    {platform::kMailExe, platform::kMailTitle},
+    {platform::kVoiceExe, platform::kVoiceTitle},
 };
 }  // namespace
 

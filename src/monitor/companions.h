@@ -14,7 +14,7 @@ struct CompanionInfo {
 
 const CompanionInfo& Describe(Companion companion);
 
-// programDir ends with a backslash, as GetProgramDir gives it.
+// programDir ends with a backslash, as platform::ProgramDir gives it.
 std::string CompanionPath(const std::string& programDir, Companion companion);
 
 }  // namespace karvo::monitor

@@ -2,32 +2,15 @@
 
 #include <windows.h>
 
+#include "platform/dyn_calls_win.h"
 #include "platform/handles.h"
 
 namespace karvo::monitor {
 
-namespace {
-using ModuleBaseNameFn = DWORD(WINAPI*)(HANDLE, HMODULE, LPSTR, DWORD);
-
-// Kernel32 carries it on current systems, psapi.dll on older ones; looked up once.
-ModuleBaseNameFn ModuleBaseName() {
-  static const ModuleBaseNameFn fn = [] {
-    FARPROC found = nullptr;
-    if (HMODULE kernel = ::GetModuleHandleA("kernel32.dll"))
-      found = ::GetProcAddress(kernel, "K32GetModuleBaseNameA");
-    if (!found) {
-      if (HMODULE psapi = ::LoadLibraryA("psapi.dll"))
-        found = ::GetProcAddress(psapi, "GetModuleBaseNameA");
-    }
-    return reinterpret_cast<ModuleBaseNameFn>(reinterpret_cast<void*>(found));
-  }();
-  return fn;
-}
-}  // namespace
-
 std::string_view ForegroundModuleName(char (&buffer)[kModuleNameMax + 1]) {
   buffer[0] = '\0';
-  ModuleBaseNameFn baseName = ModuleBaseName();
+  // Kernel32 carries it on current systems, psapi.dll on older ones.
+  const auto baseName = platform::dyn::GetModuleBaseNameA();
   if (!baseName) return {};
   HWND foreground = ::GetForegroundWindow();
   if (!foreground) return {};

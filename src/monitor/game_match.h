@@ -4,11 +4,13 @@
 #include <optional>
 #include <string_view>
 
+#include "platform/suite_names.h"
 #include "settings/settings_image.h"
 
 namespace karvo::monitor {
 
-inline constexpr char kDisplayProgramName[] = "KARVO Gaming Mouse OSD.exe";
+// The display program's file (it never selects a profile).
+inline constexpr const char* kDisplayProgramName = platform::kOsdExe;
 
 // The file name and extension of a GameFile value, trimmed; empty for a blank value. Views
 // into value.

@@ -1,44 +1,22 @@
 #include "monitor/input_injector_win.h"
 
 #include "platform/debug_log.h"
+#include "platform/dyn_calls_win.h"
 
 namespace karvo::monitor {
 
 namespace {
 
-// timeBeginPeriod and timeEndPeriod, looked up once; without winmm waits keep the default tick.
-struct TimerPeriodApi {
-  using PeriodFn = UINT(WINAPI*)(UINT);
-  PeriodFn Begin = nullptr;
-  PeriodFn End = nullptr;
-  TimerPeriodApi() {
-    HMODULE winmm = ::LoadLibraryA("winmm.dll");
-    if (!winmm) {
-      platform::DebugLogLastError("LoadLibraryA(winmm.dll)");
-      return;
-    }
-    Begin = reinterpret_cast<PeriodFn>(
-        reinterpret_cast<void*>(::GetProcAddress(winmm, "timeBeginPeriod")));
-    End = reinterpret_cast<PeriodFn>(
-        reinterpret_cast<void*>(::GetProcAddress(winmm, "timeEndPeriod")));
-    if (!Begin || !End) Begin = End = nullptr;
-  }
-};
-
-const TimerPeriodApi& PeriodApi() {
-  static const TimerPeriodApi api;
-  return api;
-}
-
 // The system timer at 1 ms for the duration of one wait.
 class PreciseTimerScope {
  public:
+  // Without winmm waits keep the default tick.
   PreciseTimerScope() {
-    const TimerPeriodApi& api = PeriodApi();
-    m_raised = api.Begin && api.Begin(1) == 0;  // TIMERR_NOERROR
+    const auto begin = platform::dyn::TimeBeginPeriod();
+    m_raised = begin && begin(1) == 0;  // TIMERR_NOERROR
   }
   ~PreciseTimerScope() {
-    if (m_raised) PeriodApi().End(1);
+    if (m_raised) platform::dyn::TimeEndPeriod()(1);
   }
   PreciseTimerScope(const PreciseTimerScope&) = delete;
   PreciseTimerScope& operator=(const PreciseTimerScope&) = delete;

@@ -10,16 +10,15 @@
 #include "monitor/monitor_messages.h"
 #include "monitor/shared_block_layout.h"
 #include "platform/debug_log.h"
-#include "platform/window_proc_win.h"
+#include "platform/dyn_calls_win.h"
+#include "platform/program_dir_win.h"
 #include "settings/file_store_win.h"
 #include "settings/mouse_settings.h"
-#include "settings/profile_files_win.h"
 #include "settings/registry_win.h"
 
 namespace karvo::monitor {
 
 namespace {
-constexpr char kWindowClass[] = "KarvoMonitorWindow";
 constexpr DWORD kThreadStackSize = 4096;
 constexpr DWORD kThreadReadyTimeoutMs = 5000;
 constexpr DWORD kEventThreadEndMs = 1000;
@@ -129,38 +128,17 @@ MonitorWindow::MonitorWindow(bool openConfigurator)
   settings::SetOsdDefaults(&m_osdSettings);
 }
 
-MonitorWindow::~MonitorWindow() {
-  if (m_window) ::DestroyWindow(m_window);
-}
+MonitorWindow::~MonitorWindow() { Destroy(); }
 
 bool MonitorWindow::Create(HINSTANCE instance) {
-  WNDCLASSA windowClass{};
-  windowClass.lpfnWndProc = &MonitorWindow::WindowProc;
-  windowClass.hInstance = instance;
-  windowClass.lpszClassName = kWindowClass;
-  if (!::RegisterClassA(&windowClass) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
-    platform::DebugLogLastError("RegisterClassA");
-    return false;
-  }
-  HWND window = ::CreateWindowExA(0, kWindowClass, kMonitorTitle, WS_POPUP, 100, 100, 100, 100,
-                                  nullptr, nullptr, instance, this);
-  if (!window) {
-    platform::DebugLogLastError("CreateWindowExA(monitor)");
-    return false;
-  }
-  return true;
-}
-
-LRESULT CALLBACK MonitorWindow::WindowProc(HWND window, UINT message, WPARAM wParam,
-                                           LPARAM lParam) {
-  return platform::RouteToOwner(window, message, wParam, lParam, &MonitorWindow::m_window,
-                                &MonitorWindow::HandleMessage, "monitor");
+  return Window::Create(instance, {.Name = platform::kMonitorClass}, kMonitorTitle,
+                        {.Style = WS_POPUP, .X = 100, .Y = 100, .Width = 100, .Height = 100});
 }
 
 LRESULT MonitorWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
-      if (::DefWindowProcA(m_window, message, wParam, lParam) == -1) return -1;
+      if (DefaultProc(message, wParam, lParam) == -1) return -1;
       return OnCreate() ? 0 : -1;
     case WM_DESTROY:
       OnDestroy();
@@ -208,12 +186,12 @@ LRESULT MonitorWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         m_core.OnTaskbarCreated();
         return 0;
       }
-      return ::DefWindowProcA(m_window, message, wParam, lParam);
+      return DefaultProc(message, wParam, lParam);
   }
 }
 
 bool MonitorWindow::OnCreate() {
-  m_programDir = settings::GetProgramDir();
+  m_programDir = platform::ProgramDir();
   m_configPath = m_programDir + "config.ini";
   m_taskbarCreated = ::RegisterWindowMessageA("TaskbarCreated");
   if (m_taskbarCreated == 0) platform::DebugLogLastError("RegisterWindowMessageA(TaskbarCreated)");
@@ -236,10 +214,10 @@ bool MonitorWindow::OnCreate() {
 
   m_jobs = std::make_unique<WorkerJobs>(*this);
   m_events = std::make_unique<EventActions>(
-      EventHostParts{*this, m_window, m_copyLock, *m_settingsCopy, m_block, *m_files, *m_store,
+      EventHostParts{*this, m_hwnd, m_copyLock, *m_settingsCopy, m_block, *m_files, *m_store,
                      m_configPath, m_osdSettings, m_playerThreadId});
   if (!StartThreads()) return false;
-  platform::SetExStyle(m_window, WS_EX_TOOLWINDOW);
+  platform::SetExStyle(m_hwnd, WS_EX_TOOLWINDOW);
   m_started = true;
   m_core.Start(m_openConfigurator);
   return true;
@@ -261,14 +239,10 @@ void MonitorWindow::LoadSettings() {
 }
 
 void MonitorWindow::RegisterSessionNotification() {
-  m_wtsapi.Reset(::LoadLibraryA("wtsapi32.dll"));
-  if (!m_wtsapi) return;
-  using RegisterFn = BOOL(WINAPI*)(HWND, DWORD);
-  auto reg = reinterpret_cast<RegisterFn>(
-      reinterpret_cast<void*>(::GetProcAddress(m_wtsapi.Get(), "WTSRegisterSessionNotification")));
+  const auto reg = platform::dyn::WtsRegisterSessionNotification();
   if (!reg) return;
   for (int attempt = 0; attempt < kSessionRegisterAttempts; ++attempt) {
-    if (reg(m_window, kNotifyThisSession)) {
+    if (reg(m_hwnd, kNotifyThisSession)) {
       m_sessionRegistered = true;
       return;
     }
@@ -374,18 +348,18 @@ void MonitorWindow::OnDestroy() {
 void MonitorWindow::OnTrayNotify(UINT mouseMessage) {
   switch (mouseMessage) {
     case WM_LBUTTONDOWN: {
-      HWND popup = ::GetLastActivePopup(m_window);
+      HWND popup = ::GetLastActivePopup(m_hwnd);
       if (::IsIconic(popup)) ::ShowWindow(popup, SW_RESTORE);
       ::SetForegroundWindow(popup);
       break;
     }
     case WM_LBUTTONDBLCLK:
-      ::OutputDebugStringA("OnSystrayNotify WM_LBUTTONDBLCLK\n");
+      platform::DebugLog("OnSystrayNotify WM_LBUTTONDBLCLK\n");
       m_core.OpenConfigurator();
       break;
     case WM_RBUTTONDOWN:
-      ::SetForegroundWindow(::GetLastActivePopup(m_window));
-      TrayIcon::ShowMenu(m_window);
+      ::SetForegroundWindow(::GetLastActivePopup(m_hwnd));
+      TrayIcon::ShowMenu(m_hwnd);
       break;
     default:
       break;
@@ -394,7 +368,7 @@ void MonitorWindow::OnTrayNotify(UINT mouseMessage) {
 
 void MonitorWindow::OnCommand(UINT id) {
   if (id == kMenuOpenConfigurator) m_core.OpenConfigurator();
-  if (id == kMenuExit && !::PostMessageA(m_window, WM_CLOSE, 0, 0)) {
+  if (id == kMenuExit && !::PostMessageA(m_hwnd, WM_CLOSE, 0, 0)) {
     platform::DebugLogLastError("PostMessageA(WM_CLOSE)");
   }
 }
@@ -404,7 +378,7 @@ HWND MonitorWindow::FindCompanion(Companion companion) const {
 }
 
 void MonitorWindow::OpenDevMonitor() {
-  m_device.OpenDevMonitor(m_window, kMsgDeviceEvent, kMsgDevicePresence);
+  m_device.OpenDevMonitor(m_hwnd, kMsgDeviceEvent, kMsgDevicePresence);
 }
 bool MonitorWindow::OpenFeatureDevice() { return m_device.OpenFeatureDevice(); }
 void MonitorWindow::CloseDevMonitor() { m_device.CloseDevMonitor(); }
@@ -421,9 +395,9 @@ void MonitorWindow::SendHostControl(int value) {
 }
 
 void MonitorWindow::SetTimer(std::uint32_t id, std::uint32_t ms) {
-  if (!::SetTimer(m_window, id, ms, nullptr)) platform::DebugLogLastError("SetTimer");
+  if (!::SetTimer(m_hwnd, id, ms, nullptr)) platform::DebugLogLastError("SetTimer");
 }
-void MonitorWindow::KillTimer(std::uint32_t id) { ::KillTimer(m_window, id); }
+void MonitorWindow::KillTimer(std::uint32_t id) { ::KillTimer(m_hwnd, id); }
 
 bool MonitorWindow::PostWorker(std::uint32_t job, std::intptr_t param) {
   if (m_workerThreadId == 0) return false;
@@ -435,12 +409,11 @@ bool MonitorWindow::PostWorker(std::uint32_t job, std::intptr_t param) {
 }
 
 void MonitorWindow::PostSelf(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
-  if (!::PostMessageA(m_window, message, wParam, lParam))
-    platform::DebugLogLastError("PostMessageA");
+  if (!::PostMessageA(m_hwnd, message, wParam, lParam)) platform::DebugLogLastError("PostMessageA");
 }
 
 void MonitorWindow::Sleep(std::uint32_t ms) { ::Sleep(ms); }
-void MonitorWindow::AddTrayIcon() { m_tray.Add(m_window, kTrayIconId, kMsgTrayCallback); }
+void MonitorWindow::AddTrayIcon() { m_tray.Add(m_hwnd, kTrayIconId, kMsgTrayCallback); }
 void MonitorWindow::RemoveTrayIcon() { m_tray.Remove(); }
 bool MonitorWindow::WindowExists(Companion companion) {
   return FindCompanion(companion) != nullptr;
@@ -533,14 +506,10 @@ void MonitorWindow::StopMacroPlayer() {
 }
 
 void MonitorWindow::UnregisterSessionNotification() {
-  if (!m_wtsapi) return;
-  using UnregisterFn = BOOL(WINAPI*)(HWND);
-  auto unreg = reinterpret_cast<UnregisterFn>(reinterpret_cast<void*>(
-      ::GetProcAddress(m_wtsapi.Get(), "WTSUnRegisterSessionNotification")));
-  if (unreg && m_sessionRegistered && !unreg(m_window))
+  const auto unreg = platform::dyn::WtsUnRegisterSessionNotification();
+  if (unreg && m_sessionRegistered && !unreg(m_hwnd))
     Log("session notifications not unregistered\n");
   m_sessionRegistered = false;
-  m_wtsapi.Reset();
 }
 
 void MonitorWindow::CloseSharedBlock() {
@@ -548,6 +517,6 @@ void MonitorWindow::CloseSharedBlock() {
   m_block.CloseBlockMutex();
 }
 
-void MonitorWindow::Log(const char* line) { ::OutputDebugStringA(line); }
+void MonitorWindow::Log(const char* line) { platform::DebugLog("%s", line); }
 
 }  // namespace karvo::monitor

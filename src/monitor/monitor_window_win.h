@@ -17,6 +17,7 @@
 #include "monitor/shared_block_win.h"
 #include "monitor/tray_icon_win.h"
 #include "platform/handles.h"
+#include "platform/window_win.h"
 #include "settings/profile_files.h"
 #include "settings/settings_image.h"
 
@@ -27,22 +28,19 @@ class WinRegistry;
 
 namespace karvo::monitor {
 
-class MonitorWindow final : public IMonitorHost {
+class MonitorWindow final : public platform::Window, public IMonitorHost {
  public:
   explicit MonitorWindow(bool openConfigurator);
+  // The window is destroyed while the object still hears it, so its shutdown runs.
   ~MonitorWindow() override;
-  MonitorWindow(const MonitorWindow&) = delete;
-  MonitorWindow& operator=(const MonitorWindow&) = delete;
 
   // Creates the window; false when creation failed (another monitor owns the block mutex).
   [[nodiscard]] bool Create(HINSTANCE instance);
-  HWND Handle() const { return m_window; }
 
  private:
   class WorkerJobs;
 
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   [[nodiscard]] bool OnCreate();
   void OnDestroy();
   void OnTrayNotify(UINT mouseMessage);
@@ -88,7 +86,6 @@ class MonitorWindow final : public IMonitorHost {
   void Log(const char* line) override;
 
   const bool m_openConfigurator;
-  HWND m_window = nullptr;
   bool m_started = false;  // WM_CREATE got through; only then is there anything to shut down
   UINT m_taskbarCreated = 0;
   std::string m_programDir;
@@ -104,7 +101,6 @@ class MonitorWindow final : public IMonitorHost {
 
   SharedBlock m_block;
   DeviceLibrary m_device;
-  platform::UniqueModule m_wtsapi;
   bool m_sessionRegistered = false;
   TrayIcon m_tray;
 

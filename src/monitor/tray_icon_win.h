@@ -3,6 +3,8 @@
 // go through the wide API so that they show whatever the system's ANSI code page is.
 #include <windows.h>
 
+#include "platform/gdi_win.h"
+
 namespace karvo::monitor {
 
 inline constexpr wchar_t kTrayTip[] = L"KARVO\u6E38\u620F\u9F20\u6807";  // KARVO游戏鼠标
@@ -24,7 +26,7 @@ class TrayIcon {
  private:
   HWND m_window = nullptr;
   UINT m_id = 0;
-  HICON m_icon = nullptr;  // owned
+  platform::UniqueIcon m_icon;
 };
 
 }  // namespace karvo::monitor

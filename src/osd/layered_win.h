@@ -1,5 +1,5 @@
 #pragma once
-// SetLayeredWindowAttributes, looked up once at run time: without it the notice
+// SetLayeredWindowAttributes, found at run time: without it the notice
 // box is simply opaque.
 #include <windows.h>
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/text_encoding.h"
+
 namespace karvo::osd {
 
 namespace {
@@ -39,8 +41,9 @@ Corner NoticeCorner(Size screen, const Taskbar& taskbar) {
   return corner;
 }
 
-NoticeMachine::NoticeMachine(INoticeHost& host, INoticeSource& source, Taskbar taskbar)
-    : m_host(host), m_source(source), m_taskbar(taskbar) {}
+NoticeMachine::NoticeMachine(INoticeHost& host, INoticeSource& source, Taskbar taskbar,
+                             UserTextDecoder userText)
+    : m_host(host), m_source(source), m_taskbar(taskbar), m_userText(std::move(userText)) {}
 
 std::optional<int> NoticeMachine::IndexOf(std::uint32_t kind) {
   for (int i = 0; i < kNoticeCount; ++i) {
@@ -101,19 +104,32 @@ void NoticeMachine::OnRequest(std::uint32_t kind, std::uint32_t lParam) {
 }
 
 void NoticeMachine::UpdateText(std::uint32_t kind, std::uint32_t lParam) {
-  auto& text = m_texts[static_cast<std::size_t>(*IndexOf(kind))];
+  const auto index = static_cast<std::size_t>(*IndexOf(kind));
+  auto& text = m_texts[index];
+  // The typed names end the formats they are put into.
+  std::size_t userLength = 0;
   switch (kind) {
     case kKindProfile: {
       const int slot = static_cast<int>(HighWord(lParam));
-      text = ProfileText(slot, m_source.ProfileName(slot));
+      const std::string name = m_source.ProfileName(slot);
+      text = ProfileText(slot, name);
+      userLength = name.size();
       break;
     }
     case kKindMessage:
       text = m_source.Message();
+      userLength = text.size();
       break;
-    case kKindMacro:
-      if (auto macro = MacroText(m_source.Macro())) text = std::move(*macro);
+    case kKindMacro: {
+      const MacroNotice macro = m_source.Macro();
+      if (auto formatted = MacroText(macro)) {
+        text = std::move(*formatted);
+        userLength = macro.name.size();
+      } else {
+        return;  // the previous text stays, and with it where its name begins
+      }
       break;
+    }
     case kKindCpi:
       text = CpiText(static_cast<int>(LowWord(lParam)));
       break;
@@ -123,6 +139,17 @@ void NoticeMachine::UpdateText(std::uint32_t kind, std::uint32_t lParam) {
     default:
       break;
   }
+  m_userTextStart[index] = text.size() - std::min(userLength, text.size());
+}
+
+std::u16string NoticeMachine::Characters(int index) const {
+  const std::string& text = m_texts[static_cast<std::size_t>(index)];
+  const std::size_t start = std::min(m_userTextStart[static_cast<std::size_t>(index)], text.size());
+  const std::string_view view(text);
+  std::u16string characters = platform::DecodeWindows1252(view.substr(0, start));
+  characters +=
+      m_userText ? m_userText(view.substr(start)) : platform::DecodeWindows1252(view.substr(start));
+  return characters;
 }
 
 void NoticeMachine::OnTimer(unsigned id) {
@@ -149,12 +176,12 @@ std::optional<PaintPlan> NoticeMachine::PlanPaint(std::uint32_t kind,
   auto index = IndexOf(kind);
   if (!index) return std::nullopt;
   PaintPlan plan;
-  plan.text = DecodeWindows1252(m_texts[static_cast<std::size_t>(*index)]);
+  plan.text = Characters(*index);
   const Size textSize = measurer.Measure(plan.text);
   int width = textSize.width;
   if (kind == kKindMessage) {
     // A message follows a profile notice in the same place: never narrower than it.
-    width = std::max(width, measurer.Measure(DecodeWindows1252(Text(kKindProfile))).width);
+    width = std::max(width, measurer.Measure(Characters(*IndexOf(kKindProfile))).width);
   }
   int boxWidth = std::max(width, 0) + 2 * kTextMargin;
   if (m_screen.width > 0) boxWidth = std::min(boxWidth, m_screen.width);

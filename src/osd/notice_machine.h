@@ -4,8 +4,10 @@
 // side only creates, places and draws what this decides.
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "osd/notice_text.h"
 
@@ -107,9 +109,16 @@ struct PaintPlan {
   int textY = 0;
 };
 
+// Turns what a user typed (profile and macro names) and the texts other programs hand over
+// into characters: the system's ANSI code page on Windows.
+using UserTextDecoder = std::function<std::u16string(std::string_view)>;
+
 class NoticeMachine {
  public:
-  NoticeMachine(INoticeHost& host, INoticeSource& source, Taskbar taskbar);
+  // The notice formats are the suite's own Windows-1252 texts; without a decoder the rest is
+  // read as Windows-1252 too.
+  NoticeMachine(INoticeHost& host, INoticeSource& source, Taskbar taskbar,
+                UserTextDecoder userText = {});
 
   void OnRequest(std::uint32_t kind, std::uint32_t lParam);
   // A timer callback; unknown ids are ignored.
@@ -127,6 +136,9 @@ class NoticeMachine {
   static std::optional<int> IndexOf(std::uint32_t kind);
   void ClearScreen();
   void UpdateText(std::uint32_t kind, std::uint32_t lParam);
+  // The text of notice index as characters: its format part and its user part each decoded
+  // as what it is.
+  std::u16string Characters(int index) const;
 
   INoticeHost& m_host;
   INoticeSource& m_source;
@@ -135,7 +147,10 @@ class NoticeMachine {
   std::uint32_t m_lastKind = 0;
   bool m_showing = false;
   bool m_hasWindow = false;
+  UserTextDecoder m_userText;
   std::array<std::string, kNoticeCount> m_texts;
+  // Where the user's part of each text begins (its size when there is none).
+  std::array<std::size_t, kNoticeCount> m_userTextStart{};
 };
 
 }  // namespace karvo::osd

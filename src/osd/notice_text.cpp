@@ -81,20 +81,4 @@ std::optional<std::string> MacroText(const MacroNotice& macro) {
   return std::nullopt;
 }
 
-std::u16string DecodeWindows1252(std::string_view text) {
-  // 0x80..0x9F are the only bytes that differ from Latin-1; the five unassigned
-  // ones map to the C1 controls as Windows does.
-  static constexpr std::array<char16_t, 32> kHigh{
-      0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-      0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-      0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-  std::u16string out;
-  out.reserve(text.size());
-  for (char c : text) {
-    auto byte = static_cast<unsigned char>(c);
-    out.push_back(byte >= 0x80 && byte <= 0x9F ? kHigh[byte - 0x80u] : char16_t{byte});
-  }
-  return out;
-}
-
 }  // namespace karvo::osd

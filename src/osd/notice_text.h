@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/text_encoding.h"
 #include "settings/settings_image.h"
 
 namespace karvo::settings {
@@ -65,6 +66,6 @@ std::optional<std::string> MacroText(const MacroNotice& macro);
 
 // The suite writes its texts in Windows-1252; they are drawn with the wide text
 // functions so they read the same whatever the system's ANSI code page is.
-std::u16string DecodeWindows1252(std::string_view text);
+using platform::DecodeWindows1252;
 
 }  // namespace karvo::osd

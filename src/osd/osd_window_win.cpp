@@ -4,18 +4,17 @@
 #include <vector>
 
 #include "osd/layered_win.h"
+#include "osd/osd_resources.h"
 #include "platform/debug_log.h"
-#include "platform/window_proc_win.h"
+#include "platform/gdi_win.h"
+#include "platform/text_win.h"
 
 namespace karvo::osd {
 
 namespace {
 using platform::DebugLog;
 using platform::DebugLogLastError;
-
-constexpr int kIconResource = 101;
-
-static_assert(sizeof(wchar_t) == sizeof(char16_t), "the wide text functions take UTF-16");
+using platform::SetExStyle;
 
 const wchar_t* Wide(const std::u16string& text) {
   return reinterpret_cast<const wchar_t*>(text.c_str());
@@ -24,44 +23,11 @@ const wchar_t* Wide(const std::u16string& text) {
 COLORREF ToColorRef(const Rgb& rgb) { return RGB(rgb.red, rgb.green, rgb.blue); }
 
 // The notice font: system default face, 25-pixel cell, otherwise all defaults.
-platform::UniqueGdiObject CreateNoticeFont() {
-  return platform::UniqueGdiObject(
+platform::UniqueFont CreateNoticeFont() {
+  return platform::UniqueFont(
       ::CreateFontW(kNoticeFontHeight, 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L""));
 }
-
-// A window's device context for the length of one paint step.
-class WindowDc {
- public:
-  explicit WindowDc(HWND hwnd) : m_hwnd(hwnd), m_dc(::GetDC(hwnd)) {}
-  ~WindowDc() {
-    if (m_dc) ::ReleaseDC(m_hwnd, m_dc);
-  }
-  WindowDc(const WindowDc&) = delete;
-  WindowDc& operator=(const WindowDc&) = delete;
-  HDC Get() const { return m_dc; }
-
- private:
-  HWND m_hwnd;
-  HDC m_dc;
-};
-
-// Selects an object into a DC and puts the previous one back.
-class SelectedObject {
- public:
-  SelectedObject(HDC dc, HGDIOBJ object) : m_dc(dc), m_previous(::SelectObject(dc, object)) {}
-  ~SelectedObject() {
-    if (m_previous && m_previous != HGDI_ERROR) ::SelectObject(m_dc, m_previous);
-  }
-  SelectedObject(const SelectedObject&) = delete;
-  SelectedObject& operator=(const SelectedObject&) = delete;
-
- private:
-  HDC m_dc;
-  HGDIOBJ m_previous;
-};
-
-using platform::SetExStyle;
 
 class DcMeasurer final : public ITextMeasurer {
  public:
@@ -82,60 +48,37 @@ class DcMeasurer final : public ITextMeasurer {
 OsdWindow::OsdWindow(HINSTANCE instance, std::string programDir, Taskbar taskbar)
     : m_instance(instance),
       m_source(m_files, std::move(programDir)),
-      m_machine(*this, m_source, taskbar) {}
+      m_machine(*this, m_source, taskbar, platform::DecodeAnsi) {}
 
 bool OsdWindow::Create() {
-  WNDCLASSEXA wc{};
-  wc.cbSize = sizeof wc;
-  wc.style = CS_HREDRAW | CS_VREDRAW;
-  wc.lpfnWndProc = &OsdWindow::WindowProc;
-  wc.hInstance = m_instance;
-  wc.hIcon = ::LoadIconA(m_instance, MAKEINTRESOURCEA(kIconResource));
-  wc.hIconSm = static_cast<HICON>(::LoadImageA(m_instance, "SMALL", IMAGE_ICON,
-                                               ::GetSystemMetrics(SM_CXSMICON),
-                                               ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
-  wc.hCursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-  wc.lpszClassName = kMainWindowTitle;
-  if (!::RegisterClassExA(&wc)) {
-    DebugLogLastError("RegisterClassEx");
+  platform::WindowClass windowClass{.Name = platform::kOsdClass, .Style = CS_HREDRAW | CS_VREDRAW};
+  windowClass.Icon = ::LoadIconW(m_instance, MAKEINTRESOURCEW(IDI_OSD));
+  windowClass.SmallIcon = static_cast<HICON>(
+      ::LoadImageA(m_instance, IDI_OSD_SMALL_NAME, IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
+                   ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+  windowClass.Cursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+  if (!Window::Create(m_instance, windowClass, platform::kOsdTitle, {.Style = WS_POPUP})) {
     return false;
   }
-  HWND hwnd = ::CreateWindowExA(0, kMainWindowTitle, kMainWindowTitle, WS_POPUP, 0, 0, 0, 0,
-                                nullptr, nullptr, m_instance, this);
-  if (!hwnd) {
-    DebugLogLastError("CreateWindowEx");
-    return false;
-  }
-  if (!::SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE)) {
+  if (!::SetWindowPos(m_hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE)) {
     DebugLogLastError("SetWindowPos");
   }
-  ::ShowWindow(hwnd, SW_HIDE);
+  ::ShowWindow(m_hwnd, SW_HIDE);
   return true;
 }
 
-LRESULT CALLBACK OsdWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  return platform::RouteToOwner(hwnd, message, wParam, lParam, &OsdWindow::m_hwnd,
-                                &OsdWindow::HandleMessage, "OSD window");
-}
-
 void CALLBACK OsdWindow::TimerProc(HWND hwnd, UINT, UINT_PTR id, DWORD) {
-  auto* self = reinterpret_cast<OsdWindow*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  auto* self = dynamic_cast<OsdWindow*>(Window::FromHandle(hwnd));
   if (!self) return;
-  try {
-    self->OnTimer(static_cast<unsigned>(id));
-  } catch (const std::exception& e) {
-    DebugLog("OSD timer %u failed: %s\n", static_cast<unsigned>(id), e.what());
-  } catch (...) {
-    DebugLog("OSD timer %u failed\n", static_cast<unsigned>(id));
-  }
+  platform::RunGuarded("OSD timer", [&] { self->OnTimer(static_cast<unsigned>(id)); });
 }
 
 LRESULT OsdWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case kNoticeMessage:
+    case platform::kMsgOsdNotice:
       OnNotice(static_cast<std::uint32_t>(wParam), static_cast<std::uint32_t>(lParam));
       return 0;
-    case kAppearanceMessage:
+    case platform::kMsgOsdAppearance:
       OnAppearance(static_cast<std::uint32_t>(lParam));
       return 0;
     case WM_CREATE:
@@ -155,7 +98,7 @@ LRESULT OsdWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DISPLAYCHANGE:
       return 0;
     default:
-      return ::DefWindowProcA(m_hwnd, message, wParam, lParam);
+      return DefaultProc(message, wParam, lParam);
   }
 }
 
@@ -184,10 +127,8 @@ void OsdWindow::OnClose() {
   ::PostQuitMessage(0);
 }
 
-void OsdWindow::OnPaint() {
-  PAINTSTRUCT ps;
-  if (::BeginPaint(m_hwnd, &ps)) ::EndPaint(m_hwnd, &ps);
-}
+// The main window is never shown; a paint only validates it.
+void OsdWindow::OnPaint() { platform::PaintDc paint(m_hwnd); }
 
 void OsdWindow::OnTimer(unsigned id) { m_machine.OnTimer(id); }
 
@@ -202,20 +143,22 @@ Size OsdWindow::ScreenSize() {
 }
 
 bool OsdWindow::CreateNoticeWindow() {
-  WNDCLASSEXA wc{};
+  // The notice box has no object behind it: the system's default procedure is all it needs.
+  const std::wstring noticeClass = platform::WideFromSuiteText(platform::kOsdNoticeClass);
+  WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = &::DefWindowProcA;
+  wc.lpfnWndProc = &::DefWindowProcW;
   wc.hInstance = m_instance;
-  wc.hCursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-  wc.lpszClassName = kNoticeClassName;
-  if (!::RegisterClassExA(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+  wc.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+  wc.lpszClassName = noticeClass.c_str();
+  if (!::RegisterClassExW(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
     DebugLogLastError("RegisterClassEx notice");
   }
   // Box-sized, not screen-sized: Wine's X11 driver hands a screen-sized popup to the
   // window manager and then waits up to 2 s for it on every destroy, stalling the
   // next request. The first paint tick places the box anyway.
   HWND hwnd =
-      ::CreateWindowExA(0, kNoticeClassName, "", WS_POPUP | WS_CLIPSIBLINGS, 0, 0,
+      ::CreateWindowExW(0, noticeClass.c_str(), L"", WS_POPUP | WS_CLIPSIBLINGS, 0, 0,
                         kMessageRequestWidth, kNoticeHeight, nullptr, nullptr, m_instance, nullptr);
   if (!hwnd) {
     DebugLogLastError("CreateWindowEx notice");
@@ -247,16 +190,16 @@ void OsdWindow::PlaceNoticeWindow(const Rect& rect) {
 
 void OsdWindow::PaintNotice(std::uint32_t kind) {
   if (!m_notice) return;
-  platform::UniqueGdiObject font = CreateNoticeFont();
+  platform::UniqueFont font = CreateNoticeFont();
   if (!font) {
     DebugLog("CreateFont failed\n");
     return;
   }
   std::optional<PaintPlan> plan;
   {
-    WindowDc dc(m_notice.Get());
-    if (!dc.Get()) return;
-    SelectedObject selected(dc.Get(), font.Get());
+    platform::WindowDc dc(m_notice.Get());
+    if (!dc) return;
+    platform::SelectScope selected(dc.Get(), font.Get());
     DcMeasurer measurer(dc.Get());
     plan = m_machine.PlanPaint(kind, measurer);
   }
@@ -264,45 +207,29 @@ void OsdWindow::PaintNotice(std::uint32_t kind) {
   // Placed first so that the fill and the text land in the box as it is shown.
   PlaceNoticeWindow(plan->box);
 
-  WindowDc dc(m_notice.Get());
-  if (!dc.Get()) return;
+  platform::WindowDc dc(m_notice.Get());
+  if (!dc) return;
+  const RECT client{0, 0, plan->box.width, plan->box.height};
+  platform::DoubleBuffer buffer(dc.Get(), client);
   const ColourScheme& scheme = m_appearance.Scheme();
-  if (!::SetBkMode(dc.Get(), TRANSPARENT)) DebugLog("SetBkMode failed\n");
-  platform::UniqueGdiObject brush(::CreateSolidBrush(ToColorRef(scheme.background)));
-  RECT client{0, 0, plan->box.width, plan->box.height};
-  if (!brush || !::FillRect(dc.Get(), &client, static_cast<HBRUSH>(brush.Get()))) {
+  if (!::SetBkMode(buffer.Get(), TRANSPARENT)) DebugLog("SetBkMode failed\n");
+  platform::UniqueBrush brush(::CreateSolidBrush(ToColorRef(scheme.background)));
+  if (!brush || !::FillRect(buffer.Get(), &client, brush.Get())) {
     DebugLog("Filling the notice failed\n");
   }
-  if (::SetTextColor(dc.Get(), ToColorRef(scheme.text)) == CLR_INVALID) {
+  if (::SetTextColor(buffer.Get(), ToColorRef(scheme.text)) == CLR_INVALID) {
     DebugLog("SetTextColor failed\n");
   }
-  SelectedObject selected(dc.Get(), font.Get());
-  if (!::TextOutW(dc.Get(), plan->textX, plan->textY, Wide(plan->text),
+  platform::SelectScope selected(buffer.Get(), font.Get());
+  if (!::TextOutW(buffer.Get(), plan->textX, plan->textY, Wide(plan->text),
                   static_cast<int>(plan->text.size()))) {
     DebugLog("TextOut failed\n");
   }
+  buffer.Flush();
 }
 
 void OsdWindow::PostClose() {
   if (!::PostMessageA(m_hwnd, WM_CLOSE, 0, 0)) DebugLogLastError("PostMessage WM_CLOSE");
-}
-
-std::string ProgramDirectory() {
-  std::vector<char> path(MAX_PATH);
-  for (;;) {
-    DWORD n = ::GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (n == 0) {
-      DebugLogLastError("GetModuleFileName");
-      return {};
-    }
-    if (n < path.size()) {
-      std::string full(path.data(), n);
-      auto slash = full.find_last_of("\\/");
-      return slash == std::string::npos ? std::string() : full.substr(0, slash + 1);
-    }
-    if (path.size() >= 32768) return {};
-    path.resize(path.size() * 2);
-  }
 }
 
 Taskbar MeasureTaskbar() {

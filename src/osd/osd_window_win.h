@@ -10,27 +10,20 @@
 #include "osd/notice_machine.h"
 #include "osd/notice_text.h"
 #include "platform/handles.h"
+#include "platform/suite_names.h"
+#include "platform/window_win.h"
 #include "settings/file_store_win.h"
 
 namespace karvo::osd {
 
-inline constexpr char kMainWindowTitle[] = "KARVO Gaming Mouse OSD";
-inline constexpr char kNoticeClassName[] = "GamingMouseOSDTEXT";
-inline constexpr UINT kNoticeMessage = WM_USER + 300;      // 1324, wParam = kind
-inline constexpr UINT kAppearanceMessage = WM_USER + 302;  // 1326
 inline constexpr int kNoticeFontHeight = 25;
 
-class OsdWindow final : public INoticeHost {
+class OsdWindow final : public platform::Window, public INoticeHost {
  public:
   // programDir ends with a backslash.
   OsdWindow(HINSTANCE instance, std::string programDir, Taskbar taskbar);
-  ~OsdWindow() override = default;
-  OsdWindow(const OsdWindow&) = delete;
-  OsdWindow& operator=(const OsdWindow&) = delete;
-
   // Registers the class and creates the hidden, topmost main window.
   [[nodiscard]] bool Create();
-  HWND Hwnd() const { return m_hwnd; }
 
   // INoticeHost
   void StartTimer(unsigned id, unsigned intervalMs) override;
@@ -43,9 +36,8 @@ class OsdWindow final : public INoticeHost {
   void PostClose() override;
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   static void CALLBACK TimerProc(HWND hwnd, UINT message, UINT_PTR id, DWORD time);
-  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   void OnCreate();
   void OnNotice(std::uint32_t kind, std::uint32_t lParam);
@@ -59,12 +51,9 @@ class OsdWindow final : public INoticeHost {
   IniNoticeSource m_source;
   NoticeMachine m_machine;
   Appearance m_appearance;
-  HWND m_hwnd = nullptr;  // destroyed by the system when the process ends
   platform::UniqueWindow m_notice;
 };
 
-// The program directory with its trailing backslash; empty when it cannot be found.
-std::string ProgramDirectory();
 // The taskbar as measured from the "Shell_TrayWnd" window; none when there is none.
 Taskbar MeasureTaskbar();
 

@@ -326,6 +326,47 @@ TEST_F(NoticeMachineTest, ScreenSizeIsTakenWhenTheWindowIsCreated) {
   EXPECT_EQ(machine.PlanPaint(kKindVolume, measurer)->box.x, 1024 - 210);
 }
 
+// A Chinese system's code page stood in for by a two-byte table: typed names and handed-over
+// messages go through it, the notice formats are the suite's Windows-1252 text.
+TEST(NoticeTexts, TypedNamesAreReadInTheSystemCodePageAndFormatsInTheSuites) {
+  const auto gbk = [](std::string_view bytes) {
+    std::u16string text;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+      if (bytes.substr(i, 2) == "\xD6\xD0") {
+        text += u"\u4E2D";
+        ++i;
+      } else {
+        text += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]));
+      }
+    }
+    return text;
+  };
+  FakeHost host;
+  FakeSource source;
+  FakeMeasurer measurer;
+  NoticeMachine machine(host, source, Taskbar{}, gbk);
+  host.machine = &machine;
+  source.profiles[1] = "\xD6\xD0";
+  source.macro = {2, "\xD6\xD0!"};
+  source.message = "\xD6\xD0 mail";
+  const struct {
+    std::uint32_t kind;
+    std::uint32_t lParam;
+    std::u16string text;
+  } cases[] = {
+      {kKindProfile, Slot(1), u"Profile 2 : \u4E2D"},
+      {kKindMacro, 0, u"Button3 Key:\u4E2D!"},
+      {kKindMessage, 0, u"\u4E2D mail"},
+      {kKindCpi, 2, u"800 DPI"},
+  };
+  for (const auto& c : cases) {
+    machine.OnRequest(c.kind, c.lParam);
+    auto plan = machine.PlanPaint(c.kind, measurer);
+    ASSERT_TRUE(plan) << c.kind;
+    EXPECT_EQ(plan->text, c.text) << c.kind;
+  }
+}
+
 TEST(NoticeGeometry, TaskbarFromItsWindowRectangle) {
   const Size screen{1280, 1024};
   struct Case {

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "platform/handles.h"
-#include "settings/profile_files_win.h"
+#include "platform/program_dir_win.h"
 
 namespace karvo::settings::testing {
 
@@ -27,7 +27,7 @@ struct Child {
 };
 
 // The child program is built beside the test executable.
-inline std::string ChildPath() { return GetProgramDir() + "karvo_settings_test_child.exe"; }
+inline std::string ChildPath() { return platform::ProgramDir() + "karvo_settings_test_child.exe"; }
 
 // arguments: the command line after the program name, already quoted where needed.
 inline Child StartChild(const std::string& arguments) {

@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/program_dir_win.h"
 #include "settings/key_codes_win.h"
-#include "settings/profile_files_win.h"
 
 namespace karvo::settings {
 namespace {
@@ -212,7 +212,7 @@ TEST(ProgramFiles, ProgramDirAndFileExists) {
   char module[MAX_PATH];
   DWORD length = GetModuleFileNameA(nullptr, module, MAX_PATH);
   ASSERT_GT(length, 0u);
-  std::string dir = GetProgramDir();
+  std::string dir = platform::ProgramDir();
   ASSERT_FALSE(dir.empty());
   EXPECT_EQ(dir.back(), '\\');
   EXPECT_EQ(std::string(module, length).rfind(dir, 0), 0u);

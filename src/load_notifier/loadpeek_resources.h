@@ -1,0 +1,3 @@
+#pragma once
+// Resource ids of Loadpeek, shared by loadpeek.rc and the code.
+#define IDI_LOADPEEK 107
