@@ -38,6 +38,22 @@ wineserver -p >/dev/null 2>&1
 # Start Wine's own services now, detached from our output: a service started by a
 # test would inherit the test's stdout and keep ctest waiting for it to close.
 wine cmd /c exit </dev/null >/dev/null 2>&1
+# Fonts as on Windows, for prefixes made before this step too: text drawn with "Arial" is
+# Liberation Sans (same metrics), and Chinese text (the tray menu) falls back to
+# WenQuanYi Micro Hei instead of empty boxes. Both come from tools/install-deps.sh.
+fonts_stamp="$WINEPREFIX/.karvo-fonts-1"
+if [ ! -f "$fonts_stamp" ]; then
+  ok=1
+  wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Arial /t REG_SZ \
+    /d "Liberation Sans" /f </dev/null >/dev/null 2>&1 || ok=0
+  for face in Tahoma "Microsoft Sans Serif" "MS Shell Dlg" "MS Shell Dlg 2" "Segoe UI" Arial \
+              "Liberation Sans"; do
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+      /v "$face" /t REG_MULTI_SZ /d "wqy-microhei.ttc,WenQuanYi Micro Hei" /f \
+      </dev/null >/dev/null 2>&1 || ok=0
+  done
+  [ "$ok" -eq 1 ] && touch "$fonts_stamp"
+fi
 
 cleanup() {
   if [ "$keep" -eq 0 ]; then

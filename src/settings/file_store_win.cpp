@@ -109,17 +109,17 @@ std::optional<std::string> WinFileStore::ReadFile(const std::string& path) {
                              FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file) break;
     const DWORD error = ::GetLastError();
-    if (error != ERROR_SHARING_VIOLATION || attempt + 1 >= m_options.renameAttempts) {
+    if (error != ERROR_SHARING_VIOLATION || attempt + 1 >= m_options.RenameAttempts) {
       return std::nullopt;
     }
-    ::Sleep(m_options.retryDelayMs);
+    ::Sleep(m_options.RetryDelayMs);
   }
   LARGE_INTEGER size{};
   if (!::GetFileSizeEx(file.Get(), &size)) {
     DebugLogLastError("GetFileSizeEx");
     return std::nullopt;
   }
-  if (size.QuadPart < 0 || static_cast<std::uint64_t>(size.QuadPart) > m_options.maxFileSize) {
+  if (size.QuadPart < 0 || static_cast<std::uint64_t>(size.QuadPart) > m_options.MaxFileSize) {
     DebugLog("ReadFile: %s is too large for a settings file\r\n", path.c_str());
     return std::nullopt;
   }
@@ -152,12 +152,12 @@ bool WinFileStore::ReplaceFile(const std::string& path, std::string_view content
       DebugLogLastError("CreateFileA (temporary)");
       return false;
     }
-    if (error != ERROR_SHARING_VIOLATION || attempt + 1 >= m_options.renameAttempts) {
+    if (error != ERROR_SHARING_VIOLATION || attempt + 1 >= m_options.RenameAttempts) {
       // A directory we may not create files in can still hold a writable file.
       DebugLogLastError("CreateFileA (temporary)");
       return WriteInPlace(path, content);
     }
-    ::Sleep(m_options.retryDelayMs);
+    ::Sleep(m_options.RetryDelayMs);
   }
   bool written = WriteAll(file.Get(), content);
   if (written && !::FlushFileBuffers(file.Get())) {
@@ -175,11 +175,11 @@ bool WinFileStore::ReplaceFile(const std::string& path, std::string_view content
       return true;
     }
     const DWORD error = ::GetLastError();
-    if (!IsSharingError(error) || attempt + 1 >= m_options.renameAttempts) {
+    if (!IsSharingError(error) || attempt + 1 >= m_options.RenameAttempts) {
       DebugLogLastError("MoveFileExA");
       break;
     }
-    ::Sleep(m_options.retryDelayMs);
+    ::Sleep(m_options.RetryDelayMs);
   }
   const bool inPlace = WriteInPlace(path, content);
   if (!::DeleteFileA(temporary.c_str())) DebugLogLastError("DeleteFileA (temporary)");
@@ -199,7 +199,7 @@ std::unique_ptr<IFileLock> WinFileStore::Lock(const std::string& path) {
     DebugLogLastError("CreateMutexA (file lock)");
     return std::make_unique<MutexFileLock>(std::move(mutex), false);
   }
-  const DWORD wait = ::WaitForSingleObject(mutex.Get(), m_options.lockTimeoutMs);
+  const DWORD wait = ::WaitForSingleObject(mutex.Get(), m_options.LockTimeoutMs);
   const bool owned = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
   if (!owned) DebugLog("file lock %s not acquired (wait %lu)\r\n", name.c_str(), wait);
   return std::make_unique<MutexFileLock>(std::move(mutex), owned);

@@ -18,12 +18,12 @@ class WinFileStore : public IFileStore {
   struct Options {
     // A reader that does not share delete access blocks the rename; it usually
     // lets go within milliseconds, so the rename is retried before writing in place.
-    int renameAttempts = 20;
-    DWORD retryDelayMs = 10;
+    int RenameAttempts = 20;
+    DWORD RetryDelayMs = 10;
     // A writer that hangs must not hang every other program of the suite.
-    DWORD lockTimeoutMs = 10000;
+    DWORD LockTimeoutMs = 10000;
     // Larger files are no settings file of ours and are not read.
-    std::size_t maxFileSize = 32u << 20;
+    std::size_t MaxFileSize = 32u << 20;
   };
 
   WinFileStore() = default;

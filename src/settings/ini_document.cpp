@@ -9,7 +9,7 @@ namespace karvo::settings {
 namespace {
 
 using Line = IniDocument::Line;
-using Kind = IniDocument::Line::Kind;
+using LineKind = IniDocument::LineKind;
 
 constexpr std::string_view kNewLine = "\r\n";
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
@@ -37,18 +37,18 @@ bool NamesEqual(std::string_view a, std::string_view b) {
 // Classifies one line: "[name]" (up to its last ']') is a section header,
 // "key = value" a key; blank lines, comments and anything else are kept as text.
 void Classify(Line& line, bool firstLine) {
-  std::string_view t = line.raw;
+  std::string_view t = line.Raw;
   if (firstLine && t.substr(0, kUtf8Bom.size()) == kUtf8Bom) t.remove_prefix(kUtf8Bom.size());
   t = Trim(t);
-  line.kind = Kind::kOther;
-  line.name.clear();
-  line.value.clear();
+  line.Kind = LineKind::Other;
+  line.Name.clear();
+  line.Value.clear();
   if (t.empty() || t.front() == ';') return;
   if (t.front() == '[') {
     const std::size_t close = t.rfind(']');
     if (close != std::string_view::npos && close > 0) {
-      line.kind = Kind::kSection;
-      line.name = Trim(t.substr(1, close - 1));
+      line.Kind = LineKind::Section;
+      line.Name = Trim(t.substr(1, close - 1));
     }
     return;
   }
@@ -56,15 +56,15 @@ void Classify(Line& line, bool firstLine) {
   if (eq == std::string_view::npos) return;
   const std::string_view key = Trim(t.substr(0, eq));
   if (key.empty()) return;
-  line.kind = Kind::kKey;
-  line.name = key;
-  line.value = Trim(t.substr(eq + 1));
+  line.Kind = LineKind::Key;
+  line.Name = key;
+  line.Value = Trim(t.substr(eq + 1));
 }
 
 Line MakeLine(std::string raw) {
   Line line;
-  line.raw = std::move(raw);
-  line.end = kNewLine;
+  line.Raw = std::move(raw);
+  line.End = kNewLine;
   Classify(line, false);
   return line;
 }
@@ -101,7 +101,7 @@ int HexDigit(char c) {
 // Index of the first section header named name, or npos.
 std::size_t FindSection(const std::vector<Line>& lines, std::string_view name) {
   for (std::size_t i = 0; i < lines.size(); ++i) {
-    if (lines[i].kind == Kind::kSection && NamesEqual(lines[i].name, name)) return i;
+    if (lines[i].Kind == LineKind::Section && NamesEqual(lines[i].Name, name)) return i;
   }
   return std::string_view::npos;
 }
@@ -109,14 +109,14 @@ std::size_t FindSection(const std::vector<Line>& lines, std::string_view name) {
 // One past the last line of the section whose header is at index header.
 std::size_t SectionEnd(const std::vector<Line>& lines, std::size_t header) {
   std::size_t i = header + 1;
-  while (i < lines.size() && lines[i].kind != Kind::kSection) ++i;
+  while (i < lines.size() && lines[i].Kind != LineKind::Section) ++i;
   return i;
 }
 
 std::size_t FindKey(const std::vector<Line>& lines, std::size_t header, std::string_view key) {
   const std::size_t end = SectionEnd(lines, header);
   for (std::size_t i = header + 1; i < end; ++i) {
-    if (lines[i].kind == Kind::kKey && NamesEqual(lines[i].name, key)) return i;
+    if (lines[i].Kind == LineKind::Key && NamesEqual(lines[i].Name, key)) return i;
   }
   return std::string_view::npos;
 }
@@ -126,12 +126,12 @@ const std::string* FindValue(const std::vector<Line>& lines, std::string_view se
   const std::size_t header = FindSection(lines, Trim(section));
   if (header == std::string_view::npos) return nullptr;
   const std::size_t at = FindKey(lines, header, Trim(key));
-  return at == std::string_view::npos ? nullptr : &lines[at].value;
+  return at == std::string_view::npos ? nullptr : &lines[at].Value;
 }
 
 // A line that gets a successor must end with a line break.
 void EnsureEnds(Line& line) {
-  if (line.end.empty()) line.end = kNewLine;
+  if (line.End.empty()) line.End = kNewLine;
 }
 
 }  // namespace
@@ -143,13 +143,13 @@ IniDocument IniDocument::Parse(std::string_view text) {
     const std::size_t nl = text.find('\n', pos);
     Line line;
     if (nl == std::string_view::npos) {
-      line.raw = text.substr(pos);
+      line.Raw = text.substr(pos);
       pos = text.size();
     } else {
       std::size_t stop = nl;
       if (stop > pos && text[stop - 1] == '\r') --stop;
-      line.raw = text.substr(pos, stop - pos);
-      line.end = text.substr(stop, nl + 1 - stop);
+      line.Raw = text.substr(pos, stop - pos);
+      line.End = text.substr(stop, nl + 1 - stop);
       pos = nl + 1;
     }
     Classify(line, doc.m_lines.empty());
@@ -160,12 +160,12 @@ IniDocument IniDocument::Parse(std::string_view text) {
 
 std::string IniDocument::Serialize() const {
   std::size_t size = 0;
-  for (const Line& line : m_lines) size += line.raw.size() + line.end.size();
+  for (const Line& line : m_lines) size += line.Raw.size() + line.End.size();
   std::string out;
   out.reserve(size);
   for (const Line& line : m_lines) {
-    out += line.raw;
-    out += line.end;
+    out += line.Raw;
+    out += line.End;
   }
   return out;
 }
@@ -229,13 +229,13 @@ void IniDocument::SetString(std::string_view section, std::string_view key,
   const std::size_t at = FindKey(m_lines, header, key);
   if (at != std::string_view::npos) {
     Line& line = m_lines[at];
-    line.raw = line.name + "=" + std::string(value);
+    line.Raw = line.Name + "=" + std::string(value);
     Classify(line, at == 0);
     return;
   }
   // After the section's last non-blank line, so blank lines between sections stay put.
   std::size_t insertAt = SectionEnd(m_lines, header);
-  while (insertAt > header + 1 && Trim(m_lines[insertAt - 1].raw).empty()) --insertAt;
+  while (insertAt > header + 1 && Trim(m_lines[insertAt - 1].Raw).empty()) --insertAt;
   EnsureEnds(m_lines[insertAt - 1]);
   m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(insertAt),
                  MakeLine(std::string(key) + "=" + std::string(value)));

@@ -46,13 +46,13 @@ class IniDocument {
   void DeleteSection(std::string_view section);
 
   // One line of the file as read or written; implementation detail.
+  enum class LineKind { Other, Section, Key };
   struct Line {
-    enum class Kind { kOther, kSection, kKey };
-    std::string raw;  // the bytes of the line without its end
-    std::string end;  // "\r\n", "\n" or "" (a last line without an end)
-    Kind kind = Kind::kOther;
-    std::string name;   // trimmed section or key name
-    std::string value;  // trimmed value of a key line
+    std::string Raw;  // the bytes of the line without its end
+    std::string End;  // "\r\n", "\n" or "" (a last line without an end)
+    LineKind Kind = LineKind::Other;
+    std::string Name;   // trimmed section or key name
+    std::string Value;  // trimmed value of a key line
   };
 
  private:

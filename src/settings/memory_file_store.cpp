@@ -19,24 +19,24 @@ std::string MemoryFileStore::Key(const std::string& path) {
 std::optional<std::string> MemoryFileStore::ReadFile(const std::string& path) {
   std::lock_guard guard(m_mutex);
   Entry& entry = m_files[Key(path)];
-  ++entry.reads;
-  if (entry.unreadable) return std::nullopt;
-  return entry.content;
+  ++entry.Reads;
+  if (entry.Unreadable) return std::nullopt;
+  return entry.Content;
 }
 
 bool MemoryFileStore::ReplaceFile(const std::string& path, std::string_view content) {
   std::lock_guard guard(m_mutex);
   Entry& entry = m_files[Key(path)];
-  ++entry.writes;
+  ++entry.Writes;
   if (m_writesFail) return false;
-  entry.content = std::string(content);
+  entry.Content = std::string(content);
   return true;
 }
 
 bool MemoryFileStore::FileExists(const std::string& path) {
   std::lock_guard guard(m_mutex);
   const auto it = m_files.find(Key(path));
-  return it != m_files.end() && it->second.content.has_value();
+  return it != m_files.end() && it->second.Content.has_value();
 }
 
 std::unique_ptr<IFileLock> MemoryFileStore::Lock(const std::string&) {
@@ -45,30 +45,30 @@ std::unique_ptr<IFileLock> MemoryFileStore::Lock(const std::string&) {
 
 void MemoryFileStore::SetFile(const std::string& path, std::string_view content) {
   std::lock_guard guard(m_mutex);
-  m_files[Key(path)].content = std::string(content);
+  m_files[Key(path)].Content = std::string(content);
 }
 
 void MemoryFileStore::RemoveFile(const std::string& path) {
   std::lock_guard guard(m_mutex);
-  m_files[Key(path)].content.reset();
+  m_files[Key(path)].Content.reset();
 }
 
 std::optional<std::string> MemoryFileStore::Contents(const std::string& path) const {
   std::lock_guard guard(m_mutex);
   const auto it = m_files.find(Key(path));
-  return it == m_files.end() ? std::nullopt : it->second.content;
+  return it == m_files.end() ? std::nullopt : it->second.Content;
 }
 
 int MemoryFileStore::ReadCount(const std::string& path) const {
   std::lock_guard guard(m_mutex);
   const auto it = m_files.find(Key(path));
-  return it == m_files.end() ? 0 : it->second.reads;
+  return it == m_files.end() ? 0 : it->second.Reads;
 }
 
 int MemoryFileStore::WriteCount(const std::string& path) const {
   std::lock_guard guard(m_mutex);
   const auto it = m_files.find(Key(path));
-  return it == m_files.end() ? 0 : it->second.writes;
+  return it == m_files.end() ? 0 : it->second.Writes;
 }
 
 void MemoryFileStore::SetWritesFail(bool fail) {
@@ -78,7 +78,7 @@ void MemoryFileStore::SetWritesFail(bool fail) {
 
 void MemoryFileStore::SetUnreadable(const std::string& path, bool unreadable) {
   std::lock_guard guard(m_mutex);
-  m_files[Key(path)].unreadable = unreadable;
+  m_files[Key(path)].Unreadable = unreadable;
 }
 
 }  // namespace karvo::settings

@@ -34,10 +34,10 @@ class MemoryFileStore : public IFileStore {
 
  private:
   struct Entry {
-    std::optional<std::string> content;
-    int reads = 0;
-    int writes = 0;
-    bool unreadable = false;
+    std::optional<std::string> Content;
+    int Reads = 0;
+    int Writes = 0;
+    bool Unreadable = false;
   };
   static std::string Key(const std::string& path);
 

@@ -23,7 +23,7 @@ using settings::SettingsImage;
 constexpr DWORD kStartTimeoutMs = 60000;
 constexpr DWORD kActionTimeoutMs = 30000;
 constexpr DWORD kExitTimeoutMs = 60000;
-constexpr UINT kMsgProfileChanged = 1255;
+using platform::kMsgProfileChanged;
 
 constexpr std::uint8_t kKeyA = 0x04, kKeyB = 0x05, kKeyC = 0x06;
 constexpr std::uint8_t kShiftMask = 0x02;

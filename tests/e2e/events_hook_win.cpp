@@ -1,5 +1,7 @@
 #include "tests/e2e/events_hook_win.h"
 
+#include "tests/support/pump_win.h"
+
 namespace karvo::e2e {
 
 namespace {
@@ -21,17 +23,7 @@ DWORD Fold(DWORD vk) {
   }
 }
 
-void PumpFor(DWORD ms) {
-  const DWORD start = ::GetTickCount();
-  MSG msg;
-  do {
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      ::TranslateMessage(&msg);
-      ::DispatchMessageA(&msg);
-    }
-    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-  } while (::GetTickCount() - start < ms);
-}
+void PumpFor(DWORD ms) { testing::Pump(ms); }
 }  // namespace
 
 std::uint64_t NowUs() {

@@ -21,7 +21,7 @@ constexpr DWORD kActionTimeoutMs = 30000;
 constexpr DWORD kExitTimeoutMs = 60000;
 // Three game checks: long enough for a wrong switch to have happened.
 constexpr DWORD kNoSwitchWatchMs = 6500;
-constexpr UINT kMsgProfileChanged = 1255;
+using platform::kMsgProfileChanged;
 constexpr int kOpenPlayerButton = 3;  // record 2 in button mode 1
 constexpr char kWinampKey[] = "SOFTWARE\\Classes\\Winamp.File\\shell\\open\\command";
 const char* const kWinampKeyChain[] = {"SOFTWARE\\Classes\\Winamp.File\\shell\\open\\command",
@@ -37,29 +37,10 @@ std::string StandInPath() {
   return "Z:" + path;
 }
 
-class Program {
- public:
-  explicit Program(const std::string& path) {
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    std::string dir = path.substr(0, path.find_last_of('\\') + 1);
-    if (::CreateProcessA(path.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(),
-                         &startup, &info)) {
-      m_process.Reset(info.hProcess);
-      ::CloseHandle(info.hThread);
-    }
-  }
-  ~Program() {
-    if (m_process && ::WaitForSingleObject(m_process.Get(), 0) == WAIT_TIMEOUT) {
-      ::TerminateProcess(m_process.Get(), 0);
-      ::WaitForSingleObject(m_process.Get(), 10000);
-    }
-  }
-  bool Started() const { return static_cast<bool>(m_process); }
-
- private:
-  platform::UniqueHandle m_process;
+// A program started in its own directory, ended when the test lets go of it.
+struct Program : testing::ChildProcess {
+  explicit Program(const std::string& path)
+      : ChildProcess(path, {}, path.substr(0, path.find_last_of('\\') + 1)) {}
 };
 
 HWND WaitForWindow(const char* title, DWORD timeoutMs) {

@@ -7,8 +7,8 @@
 namespace karvo::e2e {
 namespace {
 
-constexpr char kSharedBlockName[] = "KARVO_Gaming_Mouse_Share_Data";
-constexpr char kSharedBlockMutexName[] = "KARVO_Gaming_Mouse_Mutex_Object";
+using platform::kSharedBlockMutexName;
+using platform::kSharedBlockName;
 constexpr char kMouseStateFile[] = "hidgate.state";
 constexpr char kRecorderClass[] = "KarvoTransferCompanionWindow";
 constexpr DWORD kToolTimeoutMs = 30000;
@@ -108,88 +108,34 @@ InstallDir::~InstallDir() {
   if (!m_path.empty()) RemoveTree(m_path, 0);
 }
 
-CompanionWindow::CompanionWindow(const char* title) {
-  WNDCLASSA windowClass{};
-  windowClass.lpfnWndProc = &CompanionWindow::WindowProc;
-  windowClass.hInstance = ::GetModuleHandleA(nullptr);
-  windowClass.lpszClassName = kRecorderClass;
-  // Registered once per process; later windows find the class already there.
-  ::RegisterClassA(&windowClass);
-  m_window.Reset(::CreateWindowExA(0, kRecorderClass, title, WS_OVERLAPPED, 0, 0, 50, 50, nullptr,
-                                   nullptr, windowClass.hInstance, this));
-}
+CompanionWindow::CompanionWindow(const char* title) : m_window(title, kRecorderClass) {}
 
-CompanionWindow::~CompanionWindow() {
-  if (m_window) ::SetWindowLongPtrA(m_window.Get(), GWLP_USERDATA, 0);
-}
-
-LRESULT CALLBACK CompanionWindow::WindowProc(HWND window, UINT message, WPARAM wParam,
-                                             LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
-    ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* self = reinterpret_cast<CompanionWindow*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (self && (message == WM_CLOSE || (message >= WM_USER && message < 0x8000))) {
-    self->m_received.push_back({message, wParam, lParam});
-    return 0;
-  }
-  return ::DefWindowProcA(window, message, wParam, lParam);
-}
+CompanionWindow::~CompanionWindow() = default;
 
 bool CompanionWindow::WaitFor(UINT message, int count, DWORD timeoutMs) {
-  const DWORD start = ::GetTickCount();
-  for (;;) {
-    MSG msg;
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
-    if (Recorded(message) >= count) return true;
-    const DWORD elapsed = ::GetTickCount() - start;
-    if (elapsed >= timeoutMs) return false;
-    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, timeoutMs - elapsed, QS_ALLINPUT);
-  }
+  return m_window.WaitFor(message, count, timeoutMs);
 }
 
-int CompanionWindow::Count(UINT message) {
-  MSG msg;
-  while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
-  return Recorded(message);
-}
+int CompanionWindow::Count(UINT message) { return m_window.Count(message); }
 
 std::vector<CompanionWindow::Message> CompanionWindow::Received(UINT message) {
-  Count(message);
   std::vector<Message> matching;
-  for (const Message& m : m_received) {
-    if (m.message == message) matching.push_back(m);
+  for (const testing::RecordedMessage& m : m_window.Received(message)) {
+    matching.push_back({m.Message, m.WParam, m.LParam});
   }
   return matching;
 }
 
-int CompanionWindow::Recorded(UINT message) const {
-  int n = 0;
-  for (const Message& m : m_received) n += m.message == message ? 1 : 0;
-  return n;
-}
-
-void CompanionWindow::Pump(DWORD ms) { WaitFor(0, 1, ms); }
+void CompanionWindow::Pump(DWORD ms) { m_window.Pump(ms); }
 
 FakeConfigurator::FakeConfigurator() : CompanionWindow(kConfiguratorTitle) {}
 
-MonitorProcess::MonitorProcess(const InstallDir& dir) {
-  std::string commandLine = "\"" + dir.File(kMonitorExe) + "\"";
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
-  if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        dir.Path().c_str(), &startup, &info)) {
-    return;
-  }
-  m_process.Reset(info.hProcess);
-  ::CloseHandle(info.hThread);
-}
+MonitorProcess::MonitorProcess(const InstallDir& dir)
+    : m_process(dir.File(kMonitorExe), {}, dir.Path()) {}
 
 MonitorProcess::~MonitorProcess() {
-  if (m_process && !WaitExit(0)) {
-    if (!PostClose() || !WaitExit(kStopTimeoutMs)) ::TerminateProcess(m_process.Get(), 99);
+  if (m_process.Started() && !WaitExit(0)) {
+    if (!PostClose() || !WaitExit(kStopTimeoutMs)) ::TerminateProcess(m_process.Process.Get(), 99);
     WaitExit(kStopTimeoutMs);
   }
   if (HWND osd = ::FindWindowA(nullptr, kOsdTitle)) ::PostMessageA(osd, WM_CLOSE, 0, 0);
@@ -209,15 +155,9 @@ bool MonitorProcess::PostClose() {
   return window && ::PostMessageA(window, WM_CLOSE, 0, 0);
 }
 
-bool MonitorProcess::WaitExit(DWORD timeoutMs) {
-  return m_process && ::WaitForSingleObject(m_process.Get(), timeoutMs) == WAIT_OBJECT_0;
-}
+bool MonitorProcess::WaitExit(DWORD timeoutMs) { return m_process.WaitExit(timeoutMs); }
 
-DWORD MonitorProcess::ExitCode() const {
-  DWORD code = 0xFFFFFFFF;
-  if (m_process && !::GetExitCodeProcess(m_process.Get(), &code)) return 0xFFFFFFFF;
-  return code;
-}
+DWORD MonitorProcess::ExitCode() const { return m_process.ExitCode(); }
 
 SharedBlockClient::SharedBlockClient() {
   m_mapping.Reset(::OpenFileMappingA(FILE_MAP_ALL_ACCESS, FALSE, kSharedBlockName));
@@ -242,39 +182,9 @@ bool SharedBlockClient::Write(const settings::SettingsImage& image) {
 }
 
 ToolRun Mousectl(const InstallDir& dir, const std::string& args) {
-  ToolRun run;
-  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  HANDLE readRaw = nullptr;
-  HANDLE writeRaw = nullptr;
-  if (!::CreatePipe(&readRaw, &writeRaw, &inherit, 0)) return run;
-  platform::UniqueHandle readEnd(readRaw);
-  platform::UniqueHandle writeEnd(writeRaw);
-  if (!::SetHandleInformation(readEnd.Get(), HANDLE_FLAG_INHERIT, 0)) return run;
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = writeEnd.Get();
-  startup.hStdError = writeEnd.Get();
-  std::string commandLine = "\"" + dir.File("mousectl.exe") + "\" " + args;
-  PROCESS_INFORMATION info{};
-  if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                        nullptr, dir.Path().c_str(), &startup, &info)) {
-    return run;
-  }
-  platform::UniqueHandle process(info.hProcess);
-  platform::UniqueHandle thread(info.hThread);
-  writeEnd.Reset();
-  char buffer[4096];
-  DWORD got = 0;
-  while (::ReadFile(readEnd.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0) {
-    run.output.append(buffer, got);
-  }
-  if (::WaitForSingleObject(process.Get(), kToolTimeoutMs) != WAIT_OBJECT_0) {
-    ::TerminateProcess(process.Get(), 99);
-    return run;
-  }
-  if (!::GetExitCodeProcess(process.Get(), &run.exitCode)) run.exitCode = 0xFFFFFFFF;
-  return run;
+  const testing::ToolOutput run =
+      testing::RunTool(dir.File("mousectl.exe"), args, dir.Path(), kToolTimeoutMs);
+  return {run.ExitCode, run.Output};
 }
 
 std::vector<std::string> Lines(const std::string& text) {

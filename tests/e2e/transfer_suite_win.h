@@ -11,7 +11,10 @@
 #include <vector>
 
 #include "platform/handles.h"
+#include "platform/suite_names.h"
 #include "settings/settings_image.h"
+#include "tests/support/child_process_win.h"
+#include "tests/support/recording_window_win.h"
 
 namespace karvo::e2e {
 
@@ -53,7 +56,7 @@ class CompanionWindow {
   CompanionWindow(const CompanionWindow&) = delete;
   CompanionWindow& operator=(const CompanionWindow&) = delete;
 
-  bool Ok() const { return static_cast<bool>(m_window); }
+  bool Ok() const { return m_window.Ok(); }
   // Pumps this thread's messages until `message` has arrived `count` times in all, or
   // timeoutMs has passed; true when it has.
   bool WaitFor(UINT message, int count, DWORD timeoutMs);
@@ -61,15 +64,12 @@ class CompanionWindow {
   int Count(UINT message);
   // Every `message` received so far, in order.
   std::vector<Message> Received(UINT message);
-  void Clear() { m_received.clear(); }
+  void Clear() { m_window.Clear(); }
   // Pumps messages for a while without waiting for anything in particular.
   void Pump(DWORD ms);
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  int Recorded(UINT message) const;
-  platform::UniqueWindow m_window;
-  std::vector<Message> m_received;
+  testing::RecordingWindow m_window;
 };
 
 // The configurator: 1254 after a read-back, 1256 after an apply.
@@ -88,7 +88,7 @@ class MonitorProcess {
   MonitorProcess(const MonitorProcess&) = delete;
   MonitorProcess& operator=(const MonitorProcess&) = delete;
 
-  bool Started() const { return static_cast<bool>(m_process); }
+  bool Started() const { return m_process.Started(); }
   // The monitor's window once it exists (waits up to timeoutMs for it).
   HWND Window(DWORD timeoutMs = 20000);
   // Posts WM_CLOSE to its window; the process then shuts down by itself.
@@ -98,7 +98,7 @@ class MonitorProcess {
   DWORD ExitCode() const;
 
  private:
-  platform::UniqueHandle m_process;
+  testing::ChildProcess m_process;
 };
 
 // The named block and mutex the monitor publishes its settings in.
@@ -168,13 +168,13 @@ std::optional<std::vector<LoggedReport>> WaitForReport(const InstallDir& dir, Pr
   return std::nullopt;
 }
 
-inline constexpr char kMonitorExe[] = "KARVO Gaming Mouse Monitor.exe";
-inline constexpr char kMonitorTitle[] = "KARVO Gaming Mouse Monitor";
-inline constexpr char kConfiguratorTitle[] = "KARVO Gaming Mouse Option";
-inline constexpr char kOsdTitle[] = "KARVO Gaming Mouse OSD";
-inline constexpr UINT kMsgApply = 1224;
-inline constexpr UINT kMsgReadBackDone = 1254;
-inline constexpr UINT kMsgApplyFinished = 1256;
-inline constexpr UINT kMsgOsdAppearance = 1326;
+using platform::kConfiguratorTitle;
+using platform::kMonitorExe;
+using platform::kMonitorTitle;
+using platform::kMsgApply;
+using platform::kMsgApplyFinished;
+using platform::kMsgOsdAppearance;
+using platform::kOsdTitle;
+inline constexpr UINT kMsgReadBackDone = platform::kMsgConfigReadBack;
 
 }  // namespace karvo::e2e

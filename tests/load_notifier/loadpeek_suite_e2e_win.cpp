@@ -14,6 +14,7 @@
 #include "load_notifier/load_notifier.h"
 #include "settings/settings_image.h"
 #include "tests/e2e/transfer_suite_win.h"
+#include "tests/support/pump_win.h"
 
 namespace karvo::load_notifier {
 namespace {
@@ -21,21 +22,16 @@ namespace {
 using e2e::InstallDir;
 using e2e::MonitorProcess;
 
-constexpr char kLoadpeekTitle[] = "KARVO Gaming Mouse CPU RAM OSD";
+using platform::kLoadTitle;
+constexpr const char* kLoadpeekTitle = kLoadTitle;
 // The display shows each notice in a window of this class, apart from its hidden main window.
-constexpr char kNoticeClass[] = "GamingMouseOSDTEXT";
+using platform::kOsdNoticeClass;
+constexpr const char* kNoticeClass = kOsdNoticeClass;
 // Bounds against hangs, never measured.
 constexpr DWORD kWaitMs = 60000;
 
 bool PollUntil(const std::function<bool()>& done, DWORD timeoutMs) {
-  const DWORD start = ::GetTickCount();
-  for (;;) {
-    if (done()) return true;
-    if (::GetTickCount() - start >= timeoutMs) return false;
-    MSG msg;
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
-    ::Sleep(20);
-  }
+  return karvo::testing::PumpUntil(done, timeoutMs);
 }
 
 std::string ReadText(const std::string& path) {

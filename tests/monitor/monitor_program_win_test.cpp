@@ -27,12 +27,12 @@ namespace {
 constexpr DWORD kWaitMs = 30000;
 // An exit waits up to ten polls for the mouse to acknowledge the host-control report.
 constexpr DWORD kExitBoundMs = 60000;
-constexpr char kOptionTitle[] = "KARVO Gaming Mouse Option";
-constexpr char kOsdTitle[] = "KARVO Gaming Mouse OSD";
-constexpr char kLoadTitle[] = "KARVO Gaming Mouse CPU RAM OSD";
-constexpr char kMailTitle[] = "KARVO Gaming Mouse Pop3";
-constexpr char kVoiceTitle[] = "KARVO Gaming Mouse OSD SKYPE";
-constexpr char kMonitorExeName[] = "KARVO Gaming Mouse Monitor.exe";
+constexpr const char* kOptionTitle = platform::kConfiguratorTitle;
+constexpr const char* kOsdTitle = platform::kOsdTitle;
+constexpr const char* kLoadTitle = platform::kLoadTitle;
+constexpr const char* kMailTitle = platform::kMailTitle;
+constexpr const char* kVoiceTitle = platform::kVoiceTitle;
+constexpr const char* kMonitorExeName = platform::kMonitorExe;
 
 std::string WinPath(const char* built) {
   std::string path = built;

@@ -9,12 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "platform/suite_names.h"
+
 namespace {
 
-constexpr char kTitle[] = "KARVO Gaming Mouse OSD";
-constexpr char kNoticeClass[] = "GamingMouseOSDTEXT";
-constexpr UINT kNotice = WM_USER + 300;
-constexpr UINT kAppearance = WM_USER + 302;
+constexpr const char* kTitle = karvo::platform::kOsdTitle;
+constexpr const char* kNoticeClass = karvo::platform::kOsdNoticeClass;
+constexpr UINT kNotice = karvo::platform::kMsgOsdNotice;
+constexpr UINT kAppearance = karvo::platform::kMsgOsdAppearance;
 constexpr DWORD kBoundMs = 15000;  // generous: Wine under load is slow
 
 std::string ProgramPath() {

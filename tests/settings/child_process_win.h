@@ -4,45 +4,18 @@
 
 #include <string>
 
-#include "platform/handles.h"
 #include "platform/program_dir_win.h"
+#include "tests/support/child_process_win.h"
 
 namespace karvo::settings::testing {
 
-// Ends the child, if it still runs, when the test lets go of it (a failed
-// assertion included).
-struct Child {
-  Child() = default;
-  Child(Child&&) = default;
-  Child& operator=(Child&&) = default;
-  ~Child() {
-    if (Process && ::WaitForSingleObject(Process.Get(), 0) == WAIT_TIMEOUT) {
-      ::TerminateProcess(Process.Get(), 1);
-      ::WaitForSingleObject(Process.Get(), INFINITE);
-    }
-  }
-
-  platform::UniqueHandle Process;
-  platform::UniqueHandle Thread;
-};
+// Ends the child, if it still runs, when the test lets go of it (a failed assertion included).
+using Child = karvo::testing::ChildProcess;
 
 // The child program is built beside the test executable.
 inline std::string ChildPath() { return platform::ProgramDir() + "karvo_settings_test_child.exe"; }
 
 // arguments: the command line after the program name, already quoted where needed.
-inline Child StartChild(const std::string& arguments) {
-  const std::string path = ChildPath();
-  std::string commandLine = "\"" + path + "\" " + arguments;
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
-  Child child;
-  if (::CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                       nullptr, &startup, &info)) {
-    child.Process.Reset(info.hProcess);
-    child.Thread.Reset(info.hThread);
-  }
-  return child;
-}
+inline Child StartChild(const std::string& arguments) { return Child(ChildPath(), arguments); }
 
 }  // namespace karvo::settings::testing

@@ -66,8 +66,8 @@ UniqueFile OpenForReading(const std::string& path, DWORD share) {
 
 WinFileStore::Options FastRetries() {
   WinFileStore::Options options;
-  options.renameAttempts = 3;
-  options.retryDelayMs = 1;
+  options.RenameAttempts = 3;
+  options.RetryDelayMs = 1;
   return options;
 }
 
@@ -155,7 +155,7 @@ TEST(WinFileStore, AnExclusiveReaderMakesTheSaveFailAndKeepsTheOldFile) {
 TEST(WinFileStore, RefusesFilesTooLargeForSettings) {
   TempDir dir;
   WinFileStore::Options options;
-  options.maxFileSize = 16;
+  options.MaxFileSize = 16;
   WinFileStore store(options);
   const std::string path = dir.File("huge.ini");
   ASSERT_TRUE(store.ReplaceFile(path, std::string(17, 'x')));
@@ -231,7 +231,7 @@ TEST(WinFileStoreLock, AnAbandonedLockIsTakenOver) {
   });
   dies.join();
   WinFileStore::Options options;
-  options.lockTimeoutMs = 5000;
+  options.LockTimeoutMs = 5000;
   WinFileStore store(options);
   std::atomic<bool> entered{false};
   std::thread taker([&] {
