@@ -88,16 +88,7 @@ void LoadWindow::Stop(unsigned id) {
 }
 
 void LoadWindow::Send(const settings::OsdTextRecord& record) {
-  switch (platform::SendOsdText(record)) {
-    case platform::HandOffResult::Delivered:
-      break;
-    case platform::HandOffResult::NoMonitor:
-      DebugLog("Loadpeek: no monitor, notice dropped\n");
-      break;
-    case platform::HandOffResult::NotDelivered:
-      DebugLog("Loadpeek: the monitor did not take the notice\n");
-      break;
-  }
+  platform::HandOffOsdText(record, "Loadpeek");
 }
 
 std::optional<LoadSwitches> LoadWindow::ReadSwitches() {
@@ -112,19 +103,6 @@ std::optional<LoadSwitches> LoadWindow::ReadSwitches() {
 
 bool ShouldDispatch(const MSG& msg) { return !(msg.message == WM_TIMER && msg.lParam != 0); }
 
-int RunMessageLoop() {
-  MSG msg;
-  BOOL got;
-  while ((got = ::GetMessageA(&msg, nullptr, 0, 0)) != 0) {
-    if (got == -1) {
-      DebugLogLastError("GetMessage");
-      return 0;
-    }
-    if (!ShouldDispatch(msg)) continue;
-    ::TranslateMessage(&msg);
-    ::DispatchMessageA(&msg);
-  }
-  return static_cast<int>(msg.wParam);
-}
+int RunMessageLoop() { return platform::RunMessageLoop(&ShouldDispatch); }
 
 }  // namespace karvo::load_notifier

@@ -82,16 +82,7 @@ void MailWindow::KillCheckTimer() {
 std::unique_ptr<IStreamSocket> MailWindow::CreateSocket() { return CreateTcpSocket(); }
 
 void MailWindow::SendNotice(const settings::OsdTextRecord& record) {
-  switch (platform::SendOsdText(record)) {
-    case platform::HandOffResult::Delivered:
-      break;
-    case platform::HandOffResult::NoMonitor:
-      DebugLog("Mailpeek: no monitor, notice dropped\n");
-      break;
-    case platform::HandOffResult::NotDelivered:
-      DebugLog("Mailpeek: the monitor did not take the notice\n");
-      break;
-  }
+  platform::HandOffOsdText(record, "Mailpeek");
 }
 
 }  // namespace karvo::mail

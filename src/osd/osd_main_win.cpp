@@ -5,6 +5,7 @@
 #include "platform/handles.h"
 #include "platform/program_dir_win.h"
 #include "platform/suite_names.h"
+#include "platform/window_win.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   using namespace karvo;
@@ -21,15 +22,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   osd::OsdWindow window(instance, platform::ProgramDir(), taskbar);
   if (!window.Create()) return 0;
 
-  MSG msg;
-  BOOL got;
-  while ((got = ::GetMessageA(&msg, nullptr, 0, 0)) != 0) {
-    if (got == -1) {
-      platform::DebugLogLastError("GetMessage");
-      return 0;
-    }
-    ::TranslateMessage(&msg);
-    ::DispatchMessageA(&msg);
-  }
-  return static_cast<int>(msg.wParam);
+  return platform::RunMessageLoop();
 }

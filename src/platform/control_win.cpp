@@ -31,16 +31,9 @@ HWND ControlOf(HWND parent, UINT message, LPARAM lParam) {
     case WM_COMMAND:
     case WM_HSCROLL:
     case WM_VSCROLL:
-    case WM_CTLCOLORMSGBOX:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORSTATIC:
       return reinterpret_cast<HWND>(lParam);
     default:
-      return nullptr;
+      return IsCtlColorMessage(message) ? reinterpret_cast<HWND>(lParam) : nullptr;
   }
 }
 
@@ -178,19 +171,12 @@ bool SubclassedControl::OnReflected(ReflectedCall& call) {
     case WM_HSCROLL:
     case WM_VSCROLL:
       return OnScroll(call.Message, LOWORD(call.WParam), static_cast<short>(HIWORD(call.WParam)));
-    case WM_CTLCOLORMSGBOX:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORSTATIC:
+    default:
+      if (!IsCtlColorMessage(call.Message)) return false;
       if (HBRUSH brush = OnCtlColor(reinterpret_cast<HDC>(call.WParam), call.Message)) {
         call.Result = reinterpret_cast<LRESULT>(brush);
         return true;
       }
-      return false;
-    default:
       return false;
   }
 }

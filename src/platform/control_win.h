@@ -20,6 +20,11 @@ struct ReflectedCall {
 // The registered message a reflected call arrives with (wParam: ReflectedCall*).
 UINT ReflectedMessage();
 
+// WM_CTLCOLORMSGBOX .. WM_CTLCOLORSTATIC: lParam names the control, the answer is a brush.
+inline bool IsCtlColorMessage(UINT message) {
+  return message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC;
+}
+
 // Called by the window and dialog bases for every message before their own handling: when
 // the message concerns a child control of parent in this process (or an owner-drawn menu item
 // of this thread) and that control answers it, true with its result.

@@ -11,14 +11,8 @@ namespace karvo::platform {
 namespace {
 // Messages whose answer is the dialog procedure's return value itself, not DWLP_MSGRESULT.
 bool AnswersDirectly(UINT message) {
+  if (IsCtlColorMessage(message)) return true;
   switch (message) {
-    case WM_CTLCOLORMSGBOX:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORSTATIC:
     case WM_COMPAREITEM:
     case WM_VKEYTOITEM:
     case WM_CHARTOITEM:

@@ -22,4 +22,17 @@ HandOffResult SendOsdText(const settings::OsdTextRecord& record, UINT timeoutMs)
   return HandOffResult::Delivered;
 }
 
+void HandOffOsdText(const settings::OsdTextRecord& record, const char* who) {
+  switch (SendOsdText(record)) {
+    case HandOffResult::Delivered:
+      break;
+    case HandOffResult::NoMonitor:
+      DebugLog("%s: no monitor, notice dropped\n", who);
+      break;
+    case HandOffResult::NotDelivered:
+      DebugLog("%s: the monitor did not take the notice\n", who);
+      break;
+  }
+}
+
 }  // namespace karvo::platform

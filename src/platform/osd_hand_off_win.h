@@ -20,4 +20,7 @@ enum class HandOffResult { Delivered, NoMonitor, NotDelivered };
 [[nodiscard]] HandOffResult SendOsdText(const settings::OsdTextRecord& record,
                                         UINT timeoutMs = kHandOffTimeoutMs);
 
+// SendOsdText, with a record that did not arrive logged under who ("Mailpeek", ...).
+void HandOffOsdText(const settings::OsdTextRecord& record, const char* who);
+
 }  // namespace karvo::platform

@@ -114,6 +114,21 @@ LRESULT CALLBACK Window::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
   return result;
 }
 
+int RunMessageLoop(bool (*accept)(const MSG&)) {
+  MSG msg;
+  BOOL got;
+  while ((got = ::GetMessageW(&msg, nullptr, 0, 0)) != 0) {
+    if (got == -1) {
+      DebugLogLastError("GetMessage");
+      return 0;
+    }
+    if (accept && !accept(msg)) continue;
+    ::TranslateMessage(&msg);
+    ::DispatchMessageW(&msg);
+  }
+  return static_cast<int>(msg.wParam);
+}
+
 bool SetExStyle(HWND hwnd, LONG exStyle) {
   ::SetLastError(0);
   if (::SetWindowLongW(hwnd, GWL_EXSTYLE, exStyle) == 0 && ::GetLastError() != 0) {

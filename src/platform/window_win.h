@@ -80,6 +80,10 @@ bool RunGuarded(const char* who, F&& f) noexcept {
   return false;
 }
 
+// The thread's message loop until WM_QUIT; its exit code (0 when GetMessage fails). accept,
+// when given, drops the messages it refuses before they are dispatched.
+int RunMessageLoop(bool (*accept)(const MSG&) = nullptr);
+
 // Sets a window's extended style. SetWindowLong returns the previous value, which may be 0, so
 // only the error code tells a failure; it is logged and false returned.
 bool SetExStyle(HWND hwnd, LONG exStyle);

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 
 namespace karvo::e2e {
 namespace {
@@ -243,6 +245,20 @@ std::optional<MouseState> ParseMouseState(const std::string& text) {
   }
   if (state.activeSlot < 0 || state.level < 0) return std::nullopt;
   return state;
+}
+
+std::string StoredMessage(const InstallDir& dir) {
+  std::ifstream in(dir.File("config.ini"), std::ios::binary);
+  std::ostringstream content;
+  content << in.rdbuf();
+  const std::string text = content.str();
+  const std::size_t section = text.find("[OSDData]");
+  if (section == std::string::npos) return "";
+  const std::size_t key = text.find("Message=", section);
+  if (key == std::string::npos) return "";
+  const std::size_t start = key + 8;
+  const std::size_t end = text.find_first_of("\r\n", start);
+  return text.substr(start, end == std::string::npos ? std::string::npos : end - start);
 }
 
 std::unique_ptr<settings::SettingsImage> NewImage() {

@@ -147,6 +147,9 @@ struct MouseState {
 };
 std::optional<MouseState> ParseMouseState(const std::string& text);
 
+// The value of config.ini [OSDData] "Message" as the file holds it, "" when absent.
+std::string StoredMessage(const InstallDir& dir);
+
 // The heap copy of a settings image (170 KB is too much for a test thread's stack).
 std::unique_ptr<settings::SettingsImage> NewImage();
 

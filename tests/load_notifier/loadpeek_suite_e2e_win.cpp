@@ -21,6 +21,7 @@ namespace {
 
 using e2e::InstallDir;
 using e2e::MonitorProcess;
+using e2e::StoredMessage;
 
 using platform::kLoadTitle;
 constexpr const char* kLoadpeekTitle = kLoadTitle;
@@ -32,25 +33,6 @@ constexpr DWORD kWaitMs = 60000;
 
 bool PollUntil(const std::function<bool()>& done, DWORD timeoutMs) {
   return karvo::testing::PumpUntil(done, timeoutMs);
-}
-
-std::string ReadText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-// The value of [OSDData] "Message" as the file holds it, "" when absent.
-std::string StoredMessage(const InstallDir& dir) {
-  const std::string text = ReadText(dir.File("config.ini"));
-  const std::size_t section = text.find("[OSDData]");
-  if (section == std::string::npos) return "";
-  const std::size_t key = text.find("Message=", section);
-  if (key == std::string::npos) return "";
-  const std::size_t start = key + 8;
-  const std::size_t end = text.find_first_of("\r\n", start);
-  return text.substr(start, end == std::string::npos ? std::string::npos : end - start);
 }
 
 bool StartsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }

@@ -21,24 +21,13 @@ namespace {
 
 using e2e::InstallDir;
 using e2e::MonitorProcess;
+using e2e::StoredMessage;
 using testing::kPatience;
 using testing::Mailbox;
 using testing::PumpUntil;
 
 // The display shows each notice in a window of this class.
-constexpr char kNoticeClass[] = "GamingMouseOSDTEXT";
-
-// The value of [OSDData] "Message" as the file holds it, "" when absent.
-std::string StoredMessage(const InstallDir& dir) {
-  const std::string text = testing::ReadWholeFile(dir.File("config.ini"));
-  const std::size_t section = text.find("[OSDData]");
-  if (section == std::string::npos) return "";
-  const std::size_t key = text.find("Message=", section);
-  if (key == std::string::npos) return "";
-  const std::size_t start = key + 8;
-  const std::size_t end = text.find_first_of("\r\n", start);
-  return text.substr(start, end == std::string::npos ? std::string::npos : end - start);
-}
+constexpr const char* kNoticeClass = platform::kOsdNoticeClass;
 
 bool NoticeShown() {
   HWND notice = ::FindWindowA(kNoticeClass, nullptr);

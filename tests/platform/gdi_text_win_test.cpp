@@ -1,4 +1,4 @@
-// GDI scopes and the double buffer against a memory target, and the portable Windows-1252
+// The double buffer against a memory target, and the portable Windows-1252
 // conversion against the system's own.
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -7,7 +7,6 @@
 
 #include "platform/gdi_win.h"
 #include "platform/text_encoding.h"
-#include "platform/text_win.h"
 
 namespace karvo::platform {
 namespace {
@@ -39,19 +38,6 @@ TEST(DoubleBuffer, TargetChangesOnlyAtFlushAndOnlyInsideItsRectangle) {
   EXPECT_EQ(::GetPixel(target.Get(), 45, 45), white);
 }
 
-TEST(SelectScope, PutsThePreviousObjectBack) {
-  MemoryDc dc(nullptr);
-  const HGDIOBJ before = ::GetCurrentObject(dc.Get(), OBJ_FONT);
-  UniqueFont font(::CreateFontW(20, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0,
-                                0, L"Arial"));
-  {
-    SelectScope selected(dc.Get(), font.Get());
-    EXPECT_TRUE(selected);
-    EXPECT_EQ(::GetCurrentObject(dc.Get(), OBJ_FONT), font.Get());
-  }
-  EXPECT_EQ(::GetCurrentObject(dc.Get(), OBJ_FONT), before);
-}
-
 TEST(Windows1252, EveryCharacterAsTheSystemConvertsIt) {
   for (int byte = 0; byte < 256; ++byte) {
     const char one = static_cast<char>(byte);
@@ -73,16 +59,6 @@ TEST(Windows1252, EveryCharacterAsTheSystemConvertsIt) {
               std::string(1, system[0]))
         << std::hex << c;
   }
-}
-
-TEST(AnsiText, UserTextRoundTripsThroughTheSystemCodePage) {
-  // Printable ASCII and the code page's own upper half survive both ways.
-  std::string bytes;
-  for (int b = 0x20; b < 0x7F; ++b) bytes.push_back(static_cast<char>(b));
-  EXPECT_EQ(EncodeAnsi(DecodeAnsi(bytes)), bytes);
-  const std::u16string name = DecodeAnsi("Profil \xC4");
-  EXPECT_EQ(EncodeAnsi(name), "Profil \xC4");
-  EXPECT_EQ(WideFromUserText(""), L"");
 }
 
 }  // namespace
