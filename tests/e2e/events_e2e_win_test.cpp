@@ -20,9 +20,7 @@ namespace {
 using settings::SettingsImage;
 
 // Bounds against hangs, never measured.
-constexpr DWORD kStartTimeoutMs = 60000;
 constexpr DWORD kActionTimeoutMs = 30000;
-constexpr DWORD kExitTimeoutMs = 60000;
 using platform::kMsgProfileChanged;
 
 constexpr std::uint8_t kKeyA = 0x04, kKeyB = 0x05, kKeyC = 0x06;
@@ -62,54 +60,31 @@ std::vector<std::pair<DWORD, bool>> Sequence(const std::vector<HookedKey>& keys)
   return seq;
 }
 
-class EventsEndToEnd : public ::testing::Test {
+class EventsEndToEnd : public SuiteTest {
  protected:
   void SetUp() override {
-    std::optional<std::string> dist = DistDirectory();
-    ASSERT_TRUE(dist) << "KARVO_DIST must name the install directory (make test-win sets it)";
-    m_dir = std::make_unique<InstallDir>(*dist);
-    ASSERT_TRUE(m_dir->Ok());
-    ASSERT_TRUE(m_configurator.Ok());
+    ASSERT_NO_FATAL_FAILURE(InstallSuite());
     ASSERT_TRUE(m_hook.Ok()) << "low-level keyboard hook not installed";
+    ASSERT_NO_FATAL_FAILURE(StartMonitor());
 
-    m_monitor = std::make_unique<MonitorProcess>(*m_dir);
-    ASSERT_TRUE(m_monitor->Started());
-    ASSERT_NE(m_monitor->Window(), nullptr);
-    ASSERT_TRUE(m_configurator.WaitFor(kMsgReadBackDone, 1, kStartTimeoutMs));
-
-    // What the configurator's Apply does: the same assignments in every slot.
-    SharedBlockClient block;
-    ASSERT_TRUE(block.Ok());
-    auto image = NewImage();
-    ASSERT_TRUE(block.Read(*image));
-    for (int slot = 0; slot < settings::kProfileCount; ++slot) {
-      settings::ProfileSettings& p = image->Profiles[slot];
-      p.HDDKeyboard = 1;
-      p.MediaOption = 3;  // Winamp
-      p.MacroKeys[2].FunctionCode = 5;
-      p.MacroKeys[2].Data[0] = kKeyA;
-      p.MacroKeys[2].Data[1] = kShiftMask;
-      SetMacro(p.MacroKeys[3]);
-      p.MacroKeys[4].FunctionCode = 18;   // profile cycle
-      p.MacroKeys[5].FunctionCode = 179;  // profile 1
-      p.MacroKeys[6].FunctionCode = 28;   // play/pause
-      p.MacroKeys[0].FunctionCode = 27;   // next track
-      for (int r = 0; r < settings::kButtonRecordCount; ++r) image->ButtonChanged[slot][r] = 1;
-    }
-    ASSERT_TRUE(block.Write(*image));
-    const int before = m_configurator.Count(kMsgApplyFinished);
-    ASSERT_TRUE(::PostMessageA(m_monitor->Window(), kMsgApply, 0, 0));
-    ASSERT_TRUE(m_configurator.WaitFor(kMsgApplyFinished, before + 1, kStartTimeoutMs));
+    // The same assignments in every slot.
+    ASSERT_NO_FATAL_FAILURE(Apply([](SettingsImage& image) {
+      for (int slot = 0; slot < settings::kProfileCount; ++slot) {
+        settings::ProfileSettings& p = image.Profiles[slot];
+        p.HDDKeyboard = 1;
+        p.MediaOption = 3;  // Winamp
+        p.MacroKeys[2].FunctionCode = 5;
+        p.MacroKeys[2].Data[0] = kKeyA;
+        p.MacroKeys[2].Data[1] = kShiftMask;
+        SetMacro(p.MacroKeys[3]);
+        p.MacroKeys[4].FunctionCode = 18;   // profile cycle
+        p.MacroKeys[5].FunctionCode = 179;  // profile 1
+        p.MacroKeys[6].FunctionCode = 28;   // play/pause
+        p.MacroKeys[0].FunctionCode = 27;   // next track
+        for (int r = 0; r < settings::kButtonRecordCount; ++r) image.ButtonChanged[slot][r] = 1;
+      }
+    }));
     m_hook.Clear();
-  }
-
-  void TearDown() override {
-    if (m_monitor && m_monitor->Started()) {
-      m_monitor->PostClose();
-      m_monitor->WaitExit(kExitTimeoutMs);
-    }
-    m_monitor.reset();
-    m_dir.reset();
   }
 
   void Click(int button) {
@@ -117,45 +92,15 @@ class EventsEndToEnd : public ::testing::Test {
     ASSERT_EQ(run.exitCode, 0u) << run.output;
   }
 
-  int BlockProfile() {
-    SharedBlockClient block;
-    auto image = NewImage();
-    if (!block.Ok() || !block.Read(*image)) return -1;
-    return image->CurrentProfile;
-  }
-
-  int IniProfile() {
-    return static_cast<int>(::GetPrivateProfileIntA("Setting", "CurrentProfile", -1,
-                                                    m_dir->File("config.ini").c_str()));
-  }
-
   void ApplyMediaOption(int option) {
-    SharedBlockClient block;
-    ASSERT_TRUE(block.Ok());
-    auto image = NewImage();
-    ASSERT_TRUE(block.Read(*image));
-    for (int slot = 0; slot < settings::kProfileCount; ++slot) {
-      image->Profiles[slot].MediaOption = option;
-    }
-    ASSERT_TRUE(block.Write(*image));
-    const int before = m_configurator.Count(kMsgApplyFinished);
-    ASSERT_TRUE(::PostMessageA(m_monitor->Window(), kMsgApply, 0, 0));
-    ASSERT_TRUE(m_configurator.WaitFor(kMsgApplyFinished, before + 1, kStartTimeoutMs));
+    Apply([option](SettingsImage& image) {
+      for (int slot = 0; slot < settings::kProfileCount; ++slot) {
+        image.Profiles[slot].MediaOption = option;
+      }
+    });
   }
 
-  bool WaitUntil(const std::function<bool()>& done) {
-    const DWORD start = ::GetTickCount();
-    while (!done()) {
-      if (::GetTickCount() - start > kActionTimeoutMs) return false;
-      m_configurator.Pump(50);
-    }
-    return true;
-  }
-
-  std::unique_ptr<InstallDir> m_dir;
-  FakeConfigurator m_configurator;
   KeyboardHook m_hook;
-  std::unique_ptr<MonitorProcess> m_monitor;
 };
 
 TEST_F(EventsEndToEnd, KeyCombinationButtonInjectsShiftAroundTheKey) {

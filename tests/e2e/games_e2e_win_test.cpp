@@ -16,9 +16,7 @@ namespace {
 using settings::SettingsImage;
 
 // Bounds against hangs, never measured.
-constexpr DWORD kStartTimeoutMs = 60000;
 constexpr DWORD kActionTimeoutMs = 30000;
-constexpr DWORD kExitTimeoutMs = 60000;
 // Three game checks: long enough for a wrong switch to have happened.
 constexpr DWORD kNoSwitchWatchMs = 6500;
 using platform::kMsgProfileChanged;
@@ -52,40 +50,12 @@ HWND WaitForWindow(const char* title, DWORD timeoutMs) {
   }
 }
 
-class GamesEndToEnd : public ::testing::Test {
+class GamesEndToEnd : public SuiteTest {
  protected:
   void SetUp() override {
-    std::optional<std::string> dist = DistDirectory();
-    ASSERT_TRUE(dist) << "KARVO_DIST must name the install directory (make test-win sets it)";
-    m_dir = std::make_unique<InstallDir>(*dist);
-    ASSERT_TRUE(m_dir->Ok());
-    ASSERT_TRUE(m_configurator.Ok());
+    ASSERT_NO_FATAL_FAILURE(InstallSuite());
     ASSERT_TRUE(::CreateDirectoryA(m_dir->File("games").c_str(), nullptr));
-    m_monitor = std::make_unique<MonitorProcess>(*m_dir);
-    ASSERT_TRUE(m_monitor->Started());
-    ASSERT_NE(m_monitor->Window(), nullptr);
-    ASSERT_TRUE(m_configurator.WaitFor(kMsgReadBackDone, 1, kStartTimeoutMs));
-  }
-
-  void TearDown() override {
-    if (m_monitor && m_monitor->Started()) {
-      m_monitor->PostClose();
-      m_monitor->WaitExit(kExitTimeoutMs);
-    }
-    m_monitor.reset();
-    m_dir.reset();
-  }
-
-  void Apply(const std::function<void(SettingsImage&)>& change) {
-    SharedBlockClient block;
-    ASSERT_TRUE(block.Ok());
-    auto image = NewImage();
-    ASSERT_TRUE(block.Read(*image));
-    change(*image);
-    ASSERT_TRUE(block.Write(*image));
-    const int before = m_configurator.Count(kMsgApplyFinished);
-    ASSERT_TRUE(::PostMessageA(m_monitor->Window(), kMsgApply, 0, 0));
-    ASSERT_TRUE(m_configurator.WaitFor(kMsgApplyFinished, before + 1, kStartTimeoutMs));
+    ASSERT_NO_FATAL_FAILURE(StartMonitor());
   }
 
   // The stand-in under a new name in the install directory's games folder.
@@ -94,36 +64,6 @@ class GamesEndToEnd : public ::testing::Test {
     EXPECT_TRUE(::CopyFileA(StandInPath().c_str(), path.c_str(), FALSE)) << path;
     return path;
   }
-
-  int BlockProfile() {
-    SharedBlockClient block;
-    auto image = NewImage();
-    if (!block.Ok() || !block.Read(*image)) return -1;
-    return image->CurrentProfile;
-  }
-
-  int IniProfile() {
-    return static_cast<int>(::GetPrivateProfileIntA("Setting", "CurrentProfile", -1,
-                                                    m_dir->File("config.ini").c_str()));
-  }
-
-  int MouseSlot() {
-    std::optional<MouseState> state = ParseMouseState(Mousectl(*m_dir, "state").output);
-    return state ? state->activeSlot : -1;
-  }
-
-  bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = kActionTimeoutMs) {
-    const DWORD start = ::GetTickCount();
-    while (!done()) {
-      if (::GetTickCount() - start > timeoutMs) return false;
-      m_configurator.Pump(50);
-    }
-    return true;
-  }
-
-  std::unique_ptr<InstallDir> m_dir;
-  FakeConfigurator m_configurator;
-  std::unique_ptr<MonitorProcess> m_monitor;
 };
 
 TEST_F(GamesEndToEnd, GameInFrontSelectsTheLowestSlotNamingIt) {

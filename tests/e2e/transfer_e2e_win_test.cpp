@@ -38,7 +38,7 @@ std::vector<LoggedReport> Sets(const std::vector<LoggedReport>& log) {
   return sets;
 }
 
-class TransferEndToEnd : public ::testing::Test {
+class TransferEndToEnd : public SuiteTest {
  protected:
   void SetUp() override {
     std::optional<std::string> dist = DistDirectory();
@@ -78,24 +78,6 @@ class TransferEndToEnd : public ::testing::Test {
     m_monitor.reset();
   }
 
-  // What the configurator does on Apply: change its copy, write the block, post 1224.
-  void PostApply(const std::function<void(SettingsImage&)>& change, WPARAM restoreDefaults = 0) {
-    SharedBlockClient block;
-    ASSERT_TRUE(block.Ok());
-    auto image = NewImage();
-    ASSERT_TRUE(block.Read(*image));
-    change(*image);
-    ASSERT_TRUE(block.Write(*image));
-    ASSERT_TRUE(::PostMessageA(m_monitor->Window(), kMsgApply, restoreDefaults, 0));
-  }
-
-  void Apply(const std::function<void(SettingsImage&)>& change, WPARAM restoreDefaults = 0) {
-    const int before = m_configurator.Count(kMsgApplyFinished);
-    PostApply(change, restoreDefaults);
-    ASSERT_TRUE(m_configurator.WaitFor(kMsgApplyFinished, before + 1, kApplyTimeoutMs))
-        << "no 1256 after the apply";
-  }
-
   std::vector<LoggedReport> ReportLog() {
     ToolRun run = Mousectl(*m_dir, "reports");
     EXPECT_EQ(run.exitCode, 0u) << run.output;
@@ -112,10 +94,6 @@ class TransferEndToEnd : public ::testing::Test {
     ToolRun run = Mousectl(*m_dir, args);
     ASSERT_EQ(run.exitCode, 0u) << "mousectl " << args << ": " << run.output;
   }
-
-  std::unique_ptr<InstallDir> m_dir;
-  FakeConfigurator m_configurator;
-  std::unique_ptr<MonitorProcess> m_monitor;
 };
 
 void ClearFlags(SettingsImage& image) {

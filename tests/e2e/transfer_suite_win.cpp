@@ -261,6 +261,75 @@ std::string StoredMessage(const InstallDir& dir) {
   return text.substr(start, end == std::string::npos ? std::string::npos : end - start);
 }
 
+void SuiteTest::InstallSuite() {
+  std::optional<std::string> dist = DistDirectory();
+  ASSERT_TRUE(dist) << "KARVO_DIST must name the install directory (make test-win sets it)";
+  m_dir = std::make_unique<InstallDir>(*dist);
+  ASSERT_TRUE(m_dir->Ok());
+  ASSERT_TRUE(m_configurator.Ok());
+}
+
+void SuiteTest::StartMonitor() {
+  m_monitor = std::make_unique<MonitorProcess>(*m_dir);
+  ASSERT_TRUE(m_monitor->Started());
+  ASSERT_NE(m_monitor->Window(), nullptr);
+  ASSERT_TRUE(m_configurator.WaitFor(kMsgReadBackDone, 1, kSuiteStartMs));
+}
+
+void SuiteTest::TearDown() {
+  if (m_monitor && m_monitor->Started()) {
+    m_monitor->PostClose();
+    m_monitor->WaitExit(kSuiteStartMs);
+  }
+  m_monitor.reset();
+  m_dir.reset();
+}
+
+void SuiteTest::PostApply(const std::function<void(settings::SettingsImage&)>& change,
+                          WPARAM restoreDefaults) {
+  SharedBlockClient block;
+  ASSERT_TRUE(block.Ok());
+  auto image = NewImage();
+  ASSERT_TRUE(block.Read(*image));
+  change(*image);
+  ASSERT_TRUE(block.Write(*image));
+  ASSERT_TRUE(::PostMessageA(m_monitor->Window(), kMsgApply, restoreDefaults, 0));
+}
+
+void SuiteTest::Apply(const std::function<void(settings::SettingsImage&)>& change,
+                      WPARAM restoreDefaults) {
+  const int before = m_configurator.Count(kMsgApplyFinished);
+  ASSERT_NO_FATAL_FAILURE(PostApply(change, restoreDefaults));
+  ASSERT_TRUE(m_configurator.WaitFor(kMsgApplyFinished, before + 1, kSuiteStartMs))
+      << "no 1256 after the apply";
+}
+
+int SuiteTest::BlockProfile() {
+  SharedBlockClient block;
+  auto image = NewImage();
+  if (!block.Ok() || !block.Read(*image)) return -1;
+  return image->CurrentProfile;
+}
+
+int SuiteTest::IniProfile() {
+  return static_cast<int>(
+      ::GetPrivateProfileIntA("Setting", "CurrentProfile", -1, m_dir->File("config.ini").c_str()));
+}
+
+int SuiteTest::MouseSlot() {
+  std::optional<MouseState> state = ParseMouseState(Mousectl(*m_dir, "state").output);
+  return state ? state->activeSlot : -1;
+}
+
+bool SuiteTest::WaitUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+  const DWORD start = ::GetTickCount();
+  while (!done()) {
+    if (::GetTickCount() - start > timeoutMs) return false;
+    m_configurator.Pump(50);
+  }
+  return true;
+}
+
 std::unique_ptr<settings::SettingsImage> NewImage() {
   return std::make_unique<settings::SettingsImage>();
 }

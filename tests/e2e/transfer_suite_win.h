@@ -2,9 +2,11 @@
 // The installed monitor driven from outside, as the configurator and the user's hand would:
 // a private copy of the install directory, the monitor process, a stand-in configurator
 // window that records what the monitor posts to it, the shared block, and mousectl.exe.
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -99,6 +101,37 @@ class MonitorProcess {
 
  private:
   testing::ChildProcess m_process;
+};
+
+// The end-to-end fixture: a private install directory, the monitor started in it with a
+// stand-in configurator, and what a test reads back from the suite.
+class SuiteTest : public ::testing::Test {
+ protected:
+  static constexpr DWORD kSuiteStartMs = 60000;  // bounds against hangs, never measured
+  static constexpr DWORD kSuiteActionMs = 30000;
+
+  // The copy of KARVO_DIST's install directory.
+  void InstallSuite();
+  // Starts the monitor and waits for the read-back it announces at start.
+  void StartMonitor();
+  // Closes the monitor (within a bound) and removes the install directory.
+  void TearDown() override;
+  // What the configurator's Apply does: change the block and post 1224 (wParam 1 restores the
+  // device defaults); Apply awaits the 1256 that ends it.
+  void PostApply(const std::function<void(settings::SettingsImage&)>& change,
+                 WPARAM restoreDefaults = 0);
+  void Apply(const std::function<void(settings::SettingsImage&)>& change,
+             WPARAM restoreDefaults = 0);
+  // The active slot as the shared block, config.ini and the mouse have it; -1 when unreadable.
+  int BlockProfile();
+  int IniProfile();
+  int MouseSlot();
+  // Pumps the stand-in's messages until done(); false after timeoutMs.
+  bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = kSuiteActionMs);
+
+  std::unique_ptr<InstallDir> m_dir;
+  FakeConfigurator m_configurator;
+  std::unique_ptr<MonitorProcess> m_monitor;
 };
 
 // The named block and mutex the monitor publishes its settings in.
