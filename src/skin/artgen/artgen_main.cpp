@@ -12,6 +12,7 @@
 
 #include "skin/artgen/control_art.h"
 #include "skin/artgen/image_files.h"
+#include "skin/artgen/preview_composition.h"
 #include "skin/artgen/small_art.h"
 #include "skin/artgen/window_art.h"
 #include "skin/window_layouts.h"
@@ -138,7 +139,7 @@ int StateId(const skin::ImageSet& images, ArtState state) {
 }
 
 // The four state images and the region of one window, and its contact sheet.
-bool WriteWindow(ArtWriter& writer, const skin::WindowSpec& window) {
+bool WriteWindow(ArtWriter& writer, const skin::WindowSpec& window, StateImages& kept) {
   bool ok = true;
   const Surface base = DrawStaticLayer(window);
   std::vector<Surface> states;
@@ -186,6 +187,7 @@ bool WriteWindow(ArtWriter& writer, const skin::WindowSpec& window) {
     }
     cairo_surface_write_to_png(
         sheet.get(), (writer.PreviewDir() / (std::string(window.Name) + "_sheet.png")).c_str());
+    kept[window.Id] = std::move(states);
   }
   return ok;
 }
@@ -281,7 +283,14 @@ int main(int argc, char** argv) {
   ArtWriter writer(fs::absolute(out), preview);
 
   bool ok = true;
-  for (const skin::WindowSpec& window : skin::kWindows) ok = WriteWindow(writer, window) && ok;
+  StateImages states;
+  for (const skin::WindowSpec& window : skin::kWindows) {
+    ok = WriteWindow(writer, window, states) && ok;
+  }
+  if (writer.HasPreview()) {
+    cairo_surface_write_to_png(ComposeMainPreview(states).get(),
+                               (writer.PreviewDir() / "main_composed.png").c_str());
+  }
   for (const skin::WindowSpec& window : skin::kWindows) {
     // A page's pictures belong to its buttons in order.
     int button = 0;

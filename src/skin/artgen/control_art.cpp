@@ -284,7 +284,8 @@ void DrawSliderScale(cairo_t* cr, const WindowSpec& window, const ControlSpec& c
                pal::kTextDim);
     }
   }
-  if (!cpi) {
+  // Only the system page has room for the ends' words under its scales.
+  if (window.Id == skin::WindowId::SystemPage) {
     const Font font{10};
     DrawText(cr, "langsam", box.X, tickTop + 15, font, pal::kTextOff.Mix(pal::kTextDim, 0.6));
     const double w = TextWidth(cr, "schnell", font);

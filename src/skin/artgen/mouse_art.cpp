@@ -136,10 +136,20 @@ void DrawMouse(cairo_t* cr, int highlighted) {
 
   for (int button = 1; button <= 7; ++button) {
     const bool lit = button == highlighted;
-    ButtonPath(cr, button);
     if (lit) {
-      SetColour(cr, pal::kAccentHigh);
+      // A glow around the lit button, then its face.
+      cairo_save(cr);
+      for (int ring = 4; ring >= 1; --ring) {
+        ButtonPath(cr, button);
+        SetColour(cr, pal::kAccentHigh, 0.10);
+        cairo_set_line_width(cr, ring * 3);
+        cairo_stroke(cr);
+      }
+      cairo_restore(cr);
+      ButtonPath(cr, button);
+      VerticalGradient(cr, {kCx - 70, kTop, 140, 190}, {238, 70, 70}, pal::kAccent);
     } else {
+      ButtonPath(cr, button);
       SetColour(cr, {54, 56, 63});
     }
     cairo_fill_preserve(cr);

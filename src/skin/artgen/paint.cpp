@@ -8,6 +8,7 @@ namespace karvo::artgen {
 namespace {
 
 constexpr const char* kFace = "Liberation Sans";
+constexpr const char* kNarrowFace = "Liberation Sans Narrow";
 
 // Windows-1252 0x80..0x9F; 0 where the code page has no character.
 constexpr char16_t kHighControls[32] = {
@@ -29,7 +30,8 @@ void AppendUtf8(std::string& out, char32_t c) {
 }
 
 void SelectFont(cairo_t* cr, const Font& font) {
-  cairo_select_font_face(cr, kFace, font.Italic ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL,
+  cairo_select_font_face(cr, font.Narrow ? kNarrowFace : kFace,
+                         font.Italic ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL,
                          font.Bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
   cairo_set_font_size(cr, font.Size);
 }
@@ -127,7 +129,8 @@ void DrawText(cairo_t* cr, std::string_view cp1252, double x, double y, const Fo
 
 void DrawTextCentred(cairo_t* cr, std::string_view cp1252, const Box& box, Font font,
                      const Colour& colour) {
-  while (font.Size > 6 && TextWidth(cr, cp1252, font) > box.W - 4) font.Size -= 0.5;
+  if (TextWidth(cr, cp1252, font) > box.W - 6) font.Narrow = true;
+  while (font.Size > 6 && TextWidth(cr, cp1252, font) > box.W - 6) font.Size -= 0.5;
   const double width = TextWidth(cr, cp1252, font);
   const double capital = font.Size * 0.716;  // Arial's capital height per em
   DrawText(cr, cp1252, std::round(box.CentreX() - width / 2),

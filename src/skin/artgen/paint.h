@@ -70,13 +70,15 @@ struct Font {
   bool Bold = false;
   double Tracking = 0;  // extra pixels between letters
   bool Italic = false;
+  bool Narrow = false;  // Liberation Sans Narrow, Arial Narrow's twin, for tight buttons
 };
 
 double TextWidth(cairo_t* cr, std::string_view cp1252, const Font& font);
 // Baseline at y.
 void DrawText(cairo_t* cr, std::string_view cp1252, double x, double y, const Font& font,
               const Colour& colour, double alpha = 1.0);
-// Centred on the box, vertically by the capital height; shrunk until it fits the width.
+// Centred on the box, vertically by the capital height; set narrow, then smaller,
+// until it fits the width.
 void DrawTextCentred(cairo_t* cr, std::string_view cp1252, const Box& box, Font font,
                      const Colour& colour);
 // Vertically centred on the box's middle, starting at x (or ending at x when right-aligned).

@@ -44,6 +44,24 @@ RgbImage Flatten(const Surface& surface, const Colour& behind, const std::uint8_
 
 }  // namespace
 
+Surface KeyedSurface(const RgbImage& image, const std::uint8_t* key) {
+  Surface surface = NewSurface(image.Width, image.Height, true);
+  cairo_surface_flush(surface.get());
+  const int stride = cairo_image_surface_get_stride(surface.get());
+  unsigned char* data = cairo_image_surface_get_data(surface.get());
+  for (int y = 0; y < image.Height; ++y) {
+    auto* row = reinterpret_cast<std::uint32_t*>(data + y * stride);
+    for (int x = 0; x < image.Width; ++x) {
+      const std::uint8_t* p = image.At(x, y);
+      const bool keyed = p[0] == key[0] && p[1] == key[1] && p[2] == key[2];
+      row[x] =
+          keyed ? 0 : 0xFF000000u | std::uint32_t{p[0]} << 16 | std::uint32_t{p[1]} << 8 | p[2];
+    }
+  }
+  cairo_surface_mark_dirty(surface.get());
+  return surface;
+}
+
 RgbImage DrawThumb(int width, int height) {
   Surface surface = NewSurface(width, height, true);
   Context context = NewContext(surface);

@@ -19,8 +19,12 @@ inline constexpr std::uint8_t kThumbKey[3] = {255, 0, 255};
 RgbImage DrawCheckImage(int state, int size);
 
 // On black, which the list draws transparent.
+inline constexpr std::uint8_t kBlackKey[3] = {0, 0, 0};
 enum class ListIcon { Pause, MouseEvent, KeyPress, KeyRelease };
 RgbImage DrawListIcon(ListIcon icon, int size);
+
+// The image with every pixel of the key colour transparent, as the program draws it.
+Surface KeyedSurface(const RgbImage& image, const std::uint8_t* key);
 
 // Icons with alpha at each size given; the caller destroys the surfaces.
 std::vector<cairo_surface_t*> DrawAppIcon(const std::vector<int>& sizes);

@@ -5,6 +5,7 @@
 
 #include "skin/artgen/control_art.h"
 #include "skin/artgen/mouse_art.h"
+#include "skin/artgen/small_art.h"
 
 namespace karvo::artgen {
 namespace {
@@ -134,8 +135,7 @@ void DrawMainWindow(cairo_t* cr, const WindowSpec& window) {
   cairo_fill(cr);
 
   Heading(cr, "TASTENBELEGUNG", 35, 108, 370);
-  Heading(cr, "PROFILE", 12, 445, 225);
-  DrawText(cr, "Aktives Profil w\xE4hlen, laden, speichern", 12, 541, {10}, pal::kTextOff);
+  Heading(cr, "PROFILE", 12, 445, 88);
 
   // The foot: a darker strip under the window commands.
   VerticalGradient(cr, {0, 547, 470, 53}, {12, 12, 14}, {6, 6, 8});
@@ -191,8 +191,7 @@ void DrawPage(cairo_t* cr, const WindowSpec& window) {
       Heading(cr, "TRANSPARENZ", 300, 40, 100);
       Heading(cr, "E-MAIL-KONTO (POP3)", 30, 252, 370);
       DrawTextMiddle(cr, "Minuten", 285, 381.5, {12}, pal::kTextDim);
-      Hint(cr, "Anzeigedauer und Position der Einblendungen legt die Anzeige selbst fest.",
-           {300, 86, 110, 120});
+      Hint(cr, "Wie durchsichtig die Einblendungen erscheinen.", {300, 86, 110, 60});
       break;
     default:
       break;
@@ -213,7 +212,7 @@ void DrawButtonPage(cairo_t* cr, const WindowSpec& window) {
 }
 
 void DrawDialogFrame(cairo_t* cr, const WindowSpec& window) {
-  const double band = window.Height > 300 ? 58 : 50;
+  const double band = window.Height > 300 ? 58 : 46;
   Surface3d(cr, window, {31, 32, 36}, {15, 15, 18}, 0.08);
   VerticalGradient(cr, {0, 0, 1, band}, {10, 10, 12}, {24, 24, 28});
   cairo_rectangle(cr, 0, 0, window.Width, band);
@@ -284,7 +283,30 @@ void DrawDialog(cairo_t* cr, const WindowSpec& window) {
 void DrawMacroEditor(cairo_t* cr, const WindowSpec& window) {
   Surface3d(cr, window, {26, 27, 31}, {19, 19, 22}, 0.06);
   Heading(cr, "AUFNAHME", 120, 20, 108);
-  Hint(cr, "Pausen zwischen den Tasten mit aufzeichnen", {131, 84, 100, 60});
+  Hint(cr, "Pausen zwischen den Tasten mit aufzeichnen", {131, 82, 100, 40});
+  // What the icons of the event list stand for.
+  Heading(cr, "LEGENDE", 120, 140, 108);
+  struct Entry {
+    ListIcon Icon;
+    std::string_view Text;
+  };
+  static constexpr Entry kLegend[] = {{ListIcon::KeyPress,
+                                       "Gedr\xFC"
+                                       "ckt"},
+                                      {ListIcon::KeyRelease, "Losgelassen"},
+                                      {ListIcon::MouseEvent, "Maustaste"},
+                                      {ListIcon::Pause, "Pause"}};
+  double y = 152;
+  for (const Entry& entry : kLegend) {
+    SetColour(cr, {90, 106, 120});
+    cairo_rectangle(cr, 128, y - 1, skin::kListIconSize + 4, skin::kListIconSize + 2);
+    cairo_fill(cr);
+    const Surface icon = KeyedSurface(DrawListIcon(entry.Icon, skin::kListIconSize), kBlackKey);
+    cairo_set_source_surface(cr, icon.get(), 130, y);
+    cairo_paint(cr);
+    DrawTextMiddle(cr, entry.Text, 150, y + skin::kListIconSize / 2.0, {11}, pal::kTextDim);
+    y += 19;
+  }
   Heading(cr, "WIEDERGABE", 120, 238, 108);
 }
 
