@@ -56,9 +56,12 @@ void NoticesPageModel::OnColor(int index) {
 }
 
 bool NoticesPageModel::OnTransparencyCommand(int command) {
-  const int index = command - kTransparencyFirstCommand;
-  if (index < 0 || index >= kTransparencyCount) return false;
-  m_transparencyIndex = index;
+  // Range first: a command number from a message may be anything.
+  if (command < kTransparencyFirstCommand ||
+      command >= kTransparencyFirstCommand + kTransparencyCount) {
+    return false;
+  }
+  m_transparencyIndex = command - kTransparencyFirstCommand;
   return true;
 }
 

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "configurator/advanced_page_model.h"
@@ -122,7 +123,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   constexpr int kSliderIds[] = {kXSliderId, kYSliderId, 300, 301, 302, 5, 6, 303};
   while (!in.Empty()) {
-    switch (in.Byte() % 10) {
+    const int op = in.Byte() % 10;
+    // Without a valid current slot no page or profile command may touch a profile.
+    std::unique_ptr<settings::SettingsImage> before;
+    if (!CurrentSlotRecord(working) && (op <= 2 || op == 8)) {
+      before = std::make_unique<settings::SettingsImage>(working);
+    }
+    switch (op) {
       case 0: {
         const int position = in.Int();
         sensitivity.OnSlider(position, kSliderIds[in.Byte() % 8]);
@@ -168,6 +175,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           Check(std::memcmp(&session.SnapshotBlock(), &working, sizeof working) == 0);
         }
         break;
+    }
+    if (before) {
+      Check(std::memcmp(before->Profiles, working.Profiles, sizeof working.Profiles) == 0);
     }
     CheckViews(sensitivity, system, advanced, notices);
   }

@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <memory>
+#include <utility>
 
 #include "configurator/advanced_page_model.h"
 #include "configurator/sensitivity_page_model.h"
@@ -151,56 +152,21 @@ TEST_F(PageTest, SystemPageShowsTheHeaderAndStoresAndAppliesAtOnce) {
   }
 }
 
-TEST_F(PageTest, AdvancedPageRadiosAndOnTheGoSpeed) {
+TEST_F(PageTest, AdvancedPageRadiosShowOnlyValuesTheyStandForAndTheSpeedIsDecimal) {
   AdvancedPageModel page(*m_image);
   page.OnPollingRadio(3);
   page.OnLightSwitchRadio(kLightSwitchOff);
-  page.OnLightTypeRadio(0);
-  std::optional<AdvancedView> view = page.Refresh();
-  ASSERT_TRUE(view);
-  EXPECT_EQ(view->PollingRadio, 3);
-  EXPECT_EQ(view->LightSwitchRadio, kLightSwitchOff);
-  EXPECT_EQ(page.LastLightSwitchRadio(), kLightSwitchOff);
-  EXPECT_EQ(view->LightTypeRadio, 0);
+  EXPECT_EQ(page.Refresh()->PollingRadio, 3);
+  EXPECT_EQ(page.Refresh()->LightSwitchRadio, kLightSwitchOff);
   EXPECT_EQ(Slot(0).LightOn, 0);
-
-  // Values no radio stands for select none; an unknown light switch leaves both radios.
   Slot(0).PollingRate = 4;
   Slot(0).LightOn = 2;
-  Slot(0).LightMode = -1;
-  view = page.Refresh();
-  EXPECT_EQ(view->PollingRadio, -1);
-  EXPECT_EQ(view->LightSwitchRadio, -1);
-  EXPECT_EQ(view->LightTypeRadio, -1);
-  page.OnPollingRadio(4);
-  EXPECT_EQ(Slot(0).PollingRate, 4) << "no radio 4";
-
-  const struct {
-    const char* Text;
-    int Level;
-  } kSpeeds[] = {{"", 0}, {"12", 12}, {"7x", 7}, {"x7", 0}, {"999", 999}};
-  for (const auto& c : kSpeeds) {
-    page.OnOnTheGoSpeedText(c.Text);
-    EXPECT_EQ(Slot(0).LevelSetting, c.Level) << c.Text;
+  EXPECT_EQ(page.Refresh()->PollingRadio, -1);
+  EXPECT_EQ(page.Refresh()->LightSwitchRadio, -1) << "both radios left as they are";
+  for (auto [text, level] : {std::pair{"", 0}, {"12", 12}, {"7x", 7}, {"x7", 0}}) {
+    page.OnOnTheGoSpeedText(text);
+    EXPECT_EQ(Slot(0).LevelSetting, level) << text;
   }
-  EXPECT_EQ(page.Refresh()->OnTheGoSpeedText, "999");
-}
-
-TEST_F(PageTest, NoPageTouchesARecordWithoutAValidSlot) {
-  testing::FakeSystemMouse system;
-  SystemPageModel systemPage(*m_image, system);
-  AdvancedPageModel advanced(*m_image);
-  m_image->CurrentProfile = 5;
-  const auto before = std::make_unique<SettingsImage>(*m_image);
-  EXPECT_FALSE(m_sensitivity.Refresh());
-  EXPECT_FALSE(advanced.Refresh());
-  m_sensitivity.OnSlider(3, kCpiSliderId1);
-  m_sensitivity.OnCommand(SensitivityCommand::kDefaultRadio2, false);
-  advanced.OnPollingRadio(1);
-  advanced.OnOnTheGoSpeedText("5");
-  systemPage.OnSlider(11, kPointerSpeedSliderId);
-  EXPECT_EQ(std::memcmp(m_image.get(), before.get(), sizeof *before), 0);
-  EXPECT_EQ(system.PointerSpeed, 20) << "the live setting still follows the thumb";
 }
 
 }  // namespace

