@@ -34,7 +34,7 @@ class MacroManagerModel {
   // The manager cannot be closed while the editor records.
   bool CanClose() const { return !m_editor.Recording(); }
   // OK: the library is written to its file; false when it could not be.
-  bool Ok();
+  [[nodiscard]] bool Ok();
   // Cancel: every change since the last save is dropped.
   void Cancel();
   // The close button: the edits stay in memory, unsaved.

@@ -17,11 +17,15 @@ inline constexpr int kMaxMacroEvents = settings::kMaxMacroEvents;
 inline constexpr std::uint8_t kEventPress = 1;
 inline constexpr std::uint8_t kEventRelease = 2;
 inline constexpr int kMaxPauseMs = 65535;
-// The button catalogue addresses macro n as command 1050 + n and the page takes
-// commands up to 37514, so no more macros than that can ever be assigned.
+// The button catalogue offers macro n as command 1050 + n; the page takes commands
+// up to 37514.
 inline constexpr int kFirstMacroCommand = 1050;
 inline constexpr int kLastPageCommand = 37514;
-inline constexpr int kMaxMacroCount = kLastPageCommand - kFirstMacroCommand + 1;
+// A library is never larger than one whose file the suite can still read back
+// (8000 full keys make some 33 million bytes, below the 32 MiB a settings file may
+// have), so a hostile "number" cannot make a save that the next start loses.
+inline constexpr int kMaxMacroCount = 8000;
+static_assert(kFirstMacroCommand + kMaxMacroCount - 1 <= kLastPageCommand);
 
 struct MacroEvent {
   std::uint8_t KeyCode;  // 0xF0..0xF4: mouse buttons left, right, wheel, side 1, side 2
@@ -63,7 +67,8 @@ std::string MacroStorePath(std::string_view programDir);
 void LoadMacros(settings::IFileStore& store, const std::string& path, MacroList& list);
 // Replaces the file with "number" and one key per macro, in list order. False when
 // it could not be written; the list is unchanged either way.
-bool SaveMacros(settings::IFileStore& store, const std::string& path, const MacroList& list);
+[[nodiscard]] bool SaveMacros(settings::IFileStore& store, const std::string& path,
+                              const MacroList& list);
 void ClearMacros(MacroList& list);
 // nullptr when index is not a position of the list.
 MacroRecord* MacroAt(const MacroList& list, int index);
@@ -95,14 +100,14 @@ class MacroStore {
   const std::string& Path() const { return m_path; }
 
   void Load() { LoadMacros(m_files, m_path, m_list); }
-  bool Save() const { return SaveMacros(m_files, m_path, m_list); }
+  [[nodiscard]] bool Save() const { return SaveMacros(m_files, m_path, m_list); }
   // Every change since the last save is dropped.
   void Reload() {
     ClearMacros(m_list);
     Load();
   }
   // Start-up and a read-back from the mouse: the profiles' macros into the file.
-  bool MergeAndSave(const settings::SettingsImage& image) {
+  [[nodiscard]] bool MergeAndSave(const settings::SettingsImage& image) {
     MergeButtonMacros(m_list, image);
     return Save();
   }

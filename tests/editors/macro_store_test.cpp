@@ -170,6 +170,19 @@ TEST(MacroStore, HostileNumbersAndFieldsAreBounded) {
   }
 }
 
+TEST(MacroStore, NoLibraryGrowsBeyondWhatItsFileCanHoldAgain) {
+  MemoryFileStore store;
+  const std::string value = settings::EncodeStruct(Macro("far", 1, 1).get(), sizeof(MacroRecord));
+  store.SetFile(kPath, "[Macros]\r\nnumber=100000\r\n7999=" + value + "\r\n8000=" + value);
+  MacroList list;
+  LoadMacros(store, kPath, list);
+  ASSERT_EQ(list.size(), static_cast<std::size_t>(kMaxMacroCount));
+  EXPECT_EQ(settings::FieldText(list.back()->Name), "far");
+  LoadMacros(store, kPath, list);
+  AddMacroFromButton(list, MacroKeyInfo{});
+  EXPECT_EQ(list.size(), static_cast<std::size_t>(kMaxMacroCount));
+}
+
 TEST(MacroStore, LoadingAppendsAndClearEmpties) {
   MemoryFileStore store;
   MacroList list;
