@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
+#include <iterator>
 #include <set>
 #include <string>
 
@@ -20,124 +20,66 @@ MacroKeyInfo Record(int code) {
 }
 
 TEST(FunctionCatalogue, EveryCodeHasItsGermanLabel) {
-  // The button texts of the catalogue, Windows-1252.
-  const std::map<int, std::string> labels = {
-      {0, "Taste aus"},
-      {1, "Klick"},
-      {2, "Men\xFC"},
-      {3, "Universeller Bildlauf"},
-      {4, "Doppelklick"},
-      {6, "Taste aus"},
-      {7, "IE Vorw\xE4rts"},
-      {8,
-       "IE R\xFC"
-       "ckw\xE4rts"},
-      {9, "Bildlauf nach oben"},
-      {10, "Bildlauf nach unte"},
-      {11, "Nach links kippen"},
-      {12, "Nach rechts kippen"},
-      {13, "CPI-Zyklus"},
-      {14, "CPI nach oben"},
-      {15, "CPI nach unten"},
-      {18, "Profilzyklus"},
-      {19, "Profil nach oben"},
-      {20, "Profil nach unten"},
-      {21, "Feuertaste"},
-      {22, "On-To-Go"},
-      {23, "Windows-Taste"},
-      {24,
-       "Treiber \xF6"
-       "ffnen"},
-      {25,
-       "Player \xF6"
-       "ffnen"},
-      {26, "Vor. Titel"},
-      {27,
-       "N\xE4"
-       "chster Titel"},
-      {28, "Wiedergabe/Pause"},
-      {29, "Stop"},
-      {30, "Stummschalten"},
-      {31, "Lautst\xE4rke erh\xF6hen"},
-      {32, "Lautst\xE4rke verringern"},
-      {33, "Rechner"},
-      {34, "eMail"},
-      {35, "WWW Favoriten"},
-      {36, "WWW Vorw\xE4rts"},
-      {37,
-       "WWW Zur\xFC"
-       "ck"},
-      {38, "WWW Stop"},
-      {39, "Arbeitsplatz"},
-      {40, "WWW Aktualisieren"},
-      {41, "IE Browser"},
-      {42, "WWW Suche"},
-      {43, "Nach-Links-Taste"},
-      {44, "Nach-Rechts-Taste"},
-      {45, "Modusumschalter"},
-  };
+  // The button texts of the catalogue, Windows-1252; nullptr where the record decides.
+  // clang-format off
+  const char* const labels[] = {
+      "Taste aus", "Klick", "Men\xFC", "Universeller Bildlauf", "Doppelklick", nullptr,
+      "Taste aus", "IE Vorw\xE4rts", "IE R\xFC" "ckw\xE4rts", "Bildlauf nach oben",
+      "Bildlauf nach unte", "Nach links kippen", "Nach rechts kippen", "CPI-Zyklus",
+      "CPI nach oben", "CPI nach unten", nullptr, nullptr, "Profilzyklus", "Profil nach oben",
+      "Profil nach unten", "Feuertaste", "On-To-Go", "Windows-Taste", "Treiber \xF6" "ffnen",
+      "Player \xF6" "ffnen", "Vor. Titel", "N\xE4" "chster Titel", "Wiedergabe/Pause", "Stop",
+      "Stummschalten", "Lautst\xE4rke erh\xF6hen", "Lautst\xE4rke verringern", "Rechner",
+      "eMail", "WWW Favoriten", "WWW Vorw\xE4rts", "WWW Zur\xFC" "ck", "WWW Stop",
+      "Arbeitsplatz", "WWW Aktualisieren", "IE Browser", "WWW Suche", "Nach-Links-Taste",
+      "Nach-Rechts-Taste", "Modusumschalter"};
+  // clang-format on
+  static_assert(std::size(labels) == 46);
   const testing::TestLayout layout;
   for (int code = 0; code < 256; ++code) {
-    if (code == kCodeShortcut || code == kCodeMacro || code == kCodeProgram) continue;
-    SCOPED_TRACE(code);
+    if (code < 46 && !labels[code]) continue;
     MacroKeyInfo record = Record(code);
     settings::SetFieldText(record.Name, "stale");
-    const UiText label = FunctionLabel(record, layout);
-    const auto it = labels.find(code);
-    EXPECT_EQ(label.Bytes, it == labels.end() ? "" : it->second);
-    EXPECT_FALSE(label.IsUserText);
+    EXPECT_EQ(FunctionLabel(record, layout), (UiText{code < 46 ? labels[code] : ""})) << code;
   }
 }
 
-TEST(FunctionCatalogue, ShortcutLabelsPutTheModifiersFirstInTheirOrder) {
+TEST(FunctionCatalogue, ShortcutMacroAndProgramLabelsComeFromTheRecord) {
   const testing::TestLayout layout;
   const struct {
     std::uint8_t keyCode;
     std::uint8_t mask;
     std::uint16_t events;
     const char* label;
-  } cases[] = {
+  } shortcuts[] = {
       {0x04, 0x06, 1, "Shift+Ctrl+A"},
       {0x04, 0x1E, 1, "Shift+Ctrl+Alt+Win+A"},
-      {0x04, 0x18, 1, "Alt+Win+A"},
       {0x04, 0x03, 1, "A"},  // "None" overrides Shift
-      {0x04, 0x00, 1, "A"},
       {0x28, 0x04, 1, "Ctrl+Enter"},
-      {0xE2, 0x00, 1, "Left Alt"},
       {0x32, 0x02, 1, "Shift+"},  // a key code without a key
-      {0x04, 0x02, 0, ""},        // no events: nothing assigned yet
+      {0x04, 0x02, 0, ""},        // nothing assigned yet
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.label);
+  for (const auto& c : shortcuts) {
     MacroKeyInfo record = Record(kCodeShortcut);
     record.Data[0] = c.keyCode;
     record.Data[1] = c.mask;
     record.EventCount = c.events;
-    EXPECT_EQ(FunctionLabel(record, layout).Bytes, c.label);
+    EXPECT_EQ(FunctionLabel(record, layout), UiText{c.label}) << c.label;
   }
-  // On a French keyboard the key stored for A's place is named after what lies there.
-  const testing::TestLayout azerty(true);
-  EXPECT_EQ(ShortcutText(0x14, 0, azerty), "A");
-}
+  // On a French keyboard the key stored for Q's place shows as A.
+  EXPECT_EQ(ShortcutText(0x14, 0, testing::TestLayout(true)), "A");
 
-TEST(FunctionCatalogue, MacroAndProgramLabelsAreTheUsersText) {
-  const testing::TestLayout layout;
   MacroKeyInfo macro = Record(kCodeMacro);
   std::memset(macro.Name, 'M', sizeof macro.Name);  // unterminated: read within the field
   EXPECT_EQ(FunctionLabel(macro, layout), (UiText{std::string(50, 'M'), true}));
-
-  const struct {
-    const char* path;
-    const char* label;
-  } programs[] = {{"C:\\Games\\Run.exe", "Run.exe"},
-                  {"D:/tools/app.exe", "app.exe"},
-                  {"C:Run.exe", "Run.exe"},
-                  {"Run.exe", "Run.exe"},
-                  {"C:\\Games\\", ""}};
+  const char* const programs[][2] = {{"C:\\Games\\Run.exe", "Run.exe"},
+                                     {"D:/tools/app.exe", "app.exe"},
+                                     {"C:Run.exe", "Run.exe"},
+                                     {"C:\\Games\\", ""}};
   for (const auto& p : programs) {
     MacroKeyInfo record = Record(kCodeProgram);
-    settings::SetFieldText(record.ProgramPath, p.path);
-    EXPECT_EQ(FunctionLabel(record, layout), (UiText{p.label, true})) << p.path;
+    settings::SetFieldText(record.ProgramPath, p[0]);
+    EXPECT_EQ(FunctionLabel(record, layout), (UiText{p[1], true})) << p[0];
   }
 }
 
@@ -162,7 +104,6 @@ void CollectCommands(const std::vector<MenuEntry>& entries, std::multiset<int>& 
       CollectCommands(entry.Submenu, commands);
     } else {
       commands.insert(entry.Command);
-      EXPECT_EQ(entry.Text.Bytes, FunctionName(entry.Command - kFunctionCommandBase));
     }
   }
 }
@@ -173,7 +114,6 @@ TEST(FunctionCatalogue, EveryFunctionIsOfferedOnceAndTheModeSwitchOnlyWhereItMay
       SCOPED_TRACE(::testing::Message()
                    << "page " << static_cast<int>(page) << " button " << button);
       const PopupMenu menu = BuildCatalogue(page, button, Record(0), MacroList{});
-      EXPECT_EQ(menu.ItemWidth, 132);
       std::multiset<int> commands;
       ASSERT_TRUE(menu.Entries[0].IsSubmenu());
       CollectCommands({menu.Entries.begin() + 1, menu.Entries.end()}, commands);
@@ -185,21 +125,8 @@ TEST(FunctionCatalogue, EveryFunctionIsOfferedOnceAndTheModeSwitchOnlyWhereItMay
       if (modeSwitch) expected.insert(kModeSwitchCommand);
       EXPECT_EQ(commands, expected);
       EXPECT_EQ(OffersModeSwitch(page, button), modeSwitch);
-      EXPECT_EQ(menu.Entries.back().Command, 1006);  // "Taste aus" closes the menu
     }
   }
-}
-
-TEST(FunctionCatalogue, TopLevelSubmenusInTheirOrderAndWidths) {
-  const PopupMenu menu = BuildCatalogue(ButtonPageMode::kMode1, 0, Record(0), MacroList{});
-  std::vector<std::pair<std::string, int>> submenus;
-  for (const MenuEntry& entry : menu.Entries) {
-    if (entry.IsSubmenu()) submenus.emplace_back(entry.Text.Bytes, entry.SubmenuItemWidth);
-  }
-  const std::vector<std::pair<std::string, int>> expected = {
-      {"Makro zuweisen", 140}, {"Profilumschalter", 80}, {"CPI-Schalter", 80}, {"Multimedia", 100},
-      {"Windows", 90},         {"Bildlauf-Rad", 90},     {"kippen-Rad", 90}};
-  EXPECT_EQ(submenus, expected);
 }
 
 TEST(FunctionCatalogue, MacrosAreListedTrimmedAndHighlightedByTheirExactNameIgnoringCase) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "tests/editors/test_layouts.h"
@@ -101,7 +102,7 @@ TEST_F(MacroEditorTest, ATypedThenBASecondLaterGivesFourEventsWithThePauseOnAsRe
   for (std::size_t i = 0; i < 7; ++i) EXPECT_EQ(m_editor.List().Lines[i].ItemData, items[i]) << i;
 }
 
-TEST_F(MacroEditorTest, AHeldKeyRecordsOnePressAndPausesOnlyWithTheToggle) {
+TEST_F(MacroEditorTest, AHeldKeyRecordsOnePressAndNothingIsRecordedWithoutAMacro) {
   Load({});
   ASSERT_EQ(m_editor.OnStartStop(), EditorResult::kRecordingStarted);
   EXPECT_EQ(Key(kLeftShift, false), EditorResult::kChanged);
@@ -117,6 +118,14 @@ TEST_F(MacroEditorTest, AHeldKeyRecordsOnePressAndPausesOnlyWithTheToggle) {
   m_editor.OnStartStop();
   ASSERT_EQ(m_editor.OnStartStop(), EditorResult::kRecordingStarted);
   EXPECT_EQ(Key(0x29, false), EditorResult::kChanged);
+  m_editor.OnStartStop();
+
+  m_editor.Load(nullptr);
+  EXPECT_EQ(m_editor.OnStartStop(), EditorResult::kNoMacro);
+  for (int command : {kRecordBefore, kInsertDelay, kEditDelay, kDeleteEntry, kFirstMouseCommand}) {
+    EXPECT_EQ(m_editor.OnContextCommand(command, std::nullopt), EditorResult::kNoMacro);
+  }
+  EXPECT_EQ(m_editor.List().CaretLine, -1);
 }
 
 TEST_F(MacroEditorTest, RecordingBeforeOrAfterAnEventInsertsInTypingOrder) {
@@ -166,7 +175,7 @@ TEST_F(MacroEditorTest, RecordingStopsWhenTheMacroIsFull) {
   EXPECT_EQ(m_macro->EventCount, kMaxMacroEvents);
 }
 
-TEST_F(MacroEditorTest, PausesAreInsertedOnlyAfterAnEventAndEditedWithinTheirRange) {
+TEST_F(MacroEditorTest, PausesAreInsertedOnlyAfterAnEventEditedWithinTheirRangeAndDeleted) {
   Load({{kA, kPress, 0}, {kA, kRelease, 0}, {kB, kPress, 7}});
   EXPECT_EQ(m_editor.OnContextCommand(kInsertDelay, Item(0)), EditorResult::kNothing);
   EXPECT_EQ(m_editor.OnContextCommand(kInsertDelay, Item(1)), EditorResult::kChanged);
@@ -177,31 +186,24 @@ TEST_F(MacroEditorTest, PausesAreInsertedOnlyAfterAnEventAndEditedWithinTheirRan
 
   EXPECT_EQ(m_editor.OnContextCommand(kEditDelay, Item(2)), EditorResult::kNothing);
   EXPECT_EQ(m_editor.OnContextCommand(kEditDelay, Item(2, true)), EditorResult::kEditPause);
-  const struct {
-    const char* typed;
-    int stored;
-  } edits[] = {{"70000", 65535},
-               {"65535", 65535},
-               {"65534", 65534},
-               {"0", 1},
-               {"", 1},
-               {"  250x", 250},
-               {"99999999999999999999", 65535}};
-  for (const auto& e : edits) {
-    SCOPED_TRACE(e.typed);
-    EXPECT_EQ(m_editor.CommitPauseEdit(Item(2, true), e.typed), std::to_string(e.stored) + " ms");
-    EXPECT_EQ(m_macro->Events[2].Pause, e.stored);
+  const std::pair<const char*, int> edits[] = {{"70000", 65535},
+                                               {"65535", 65535},
+                                               {"65534", 65534},
+                                               {"0", 1},
+                                               {"", 1},
+                                               {"  250x", 250},
+                                               {"99999999999999999999", 65535}};
+  for (const auto& [typed, stored] : edits) {
+    EXPECT_EQ(m_editor.CommitPauseEdit(Item(2, true), typed), std::to_string(stored) + " ms");
+    EXPECT_EQ(m_macro->Events[2].Pause, stored) << typed;
   }
   EXPECT_EQ(m_editor.CommitPauseEdit(Item(1), "5"), std::nullopt);
   EXPECT_EQ(m_editor.CommitPauseEdit(0x000900E5, "5"), std::nullopt);  // no event 9
-}
 
-TEST_F(MacroEditorTest, DeleteRemovesAPauseOrAnEvent) {
-  Load({{kA, kPress, 5}, {kA, kRelease, 0}, {kB, kPress, 0}});
-  EXPECT_EQ(m_editor.OnContextCommand(kDeleteEntry, Item(0, true)), EditorResult::kChanged);
-  EXPECT_EQ(Stored(), (std::vector<Ev>{{kA, kPress, 0}, {kA, kRelease, 0}, {kB, kPress, 0}}));
+  // Delete takes a pause line's pause, or an event line's event.
+  EXPECT_EQ(m_editor.OnContextCommand(kDeleteEntry, Item(2, true)), EditorResult::kChanged);
   EXPECT_EQ(m_editor.OnContextCommand(kDeleteEntry, Item(1)), EditorResult::kChanged);
-  EXPECT_EQ(Stored(), (std::vector<Ev>{{kA, kPress, 0}, {kB, kPress, 0}}));
+  EXPECT_EQ(Stored(), (std::vector<Ev>{{kA, kPress, 1}, {kB, kPress, 0}}));
   EXPECT_EQ(m_editor.CaretIndex(), 1);
   EXPECT_EQ(m_editor.OnContextCommand(kDeleteEntry, std::nullopt), EditorResult::kNothing);
 }
@@ -236,35 +238,28 @@ TEST_F(MacroEditorTest, TheLoopCountStaysWithin1To255AndLoopOffStoresOne) {
   EXPECT_FALSE(m_editor.Loop());
   EXPECT_EQ(m_editor.LoopText(), "1");
   m_editor.SetLoop(true);
-  const struct {
-    const char* typed;
-    std::optional<std::string> rewrite;
-    int stored;
-  } cases[] = {{"300", "255", 255},
-               {"", "1", 1},
-               {"7", std::nullopt, 7},
-               {"0", "1", 1},
-               {" 12", std::nullopt, 12}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.typed);
-    EXPECT_EQ(m_editor.OnLoopTextChanged(c.typed), c.rewrite);
-    EXPECT_EQ(m_macro->RepeatCount, c.stored);
+  const std::tuple<const char*, std::optional<std::string>, int> cases[] = {
+      {"300", "255", 255},
+      {"", "1", 1},
+      {"7", std::nullopt, 7},
+      {"0", "1", 1},
+      {" 12", std::nullopt, 12}};
+  for (const auto& [typed, rewrite, stored] : cases) {
+    EXPECT_EQ(m_editor.OnLoopTextChanged(typed), rewrite) << typed;
+    EXPECT_EQ(m_macro->RepeatCount, stored) << typed;
   }
   m_editor.SetLoop(false);
   EXPECT_EQ(m_macro->RepeatCount, 1);
   EXPECT_EQ(m_editor.OnLoopTextChanged("40"), std::nullopt);
   EXPECT_EQ(m_macro->RepeatCount, 1);
 
-  const struct {
-    int repeat;
-    bool loop;
-    const char* shown;
-  } loads[] = {{0, false, "1"}, {7, true, "7"}, {-3, true, "1"}, {300, true, "255"}};
-  for (const auto& l : loads) {
-    Load({}, l.repeat);
-    EXPECT_EQ(m_editor.Loop(), l.loop) << l.repeat;
-    EXPECT_EQ(m_editor.LoopText(), l.shown) << l.repeat;
-    EXPECT_EQ(m_macro->RepeatCount, l.repeat);  // loading changes nothing
+  const std::tuple<int, bool, const char*> loads[] = {
+      {0, false, "1"}, {7, true, "7"}, {-3, true, "1"}, {300, true, "255"}};
+  for (const auto& [repeat, loop, shown] : loads) {
+    Load({}, repeat);
+    EXPECT_EQ(m_editor.Loop(), loop) << repeat;
+    EXPECT_EQ(m_editor.LoopText(), shown) << repeat;
+    EXPECT_EQ(m_macro->RepeatCount, repeat);  // loading changes nothing
   }
 }
 
@@ -284,17 +279,6 @@ TEST_F(MacroEditorTest, TheCaretRunsTwoLinesAheadOfTheSelectionInsideTheList) {
     EXPECT_EQ(m_editor.List().SelectedLine, c.selected);
     EXPECT_EQ(m_editor.List().CaretLine, c.caret);
   }
-}
-
-TEST_F(MacroEditorTest, WithoutAMacroEveryCommandAsksForOne) {
-  m_editor.Load(nullptr);
-  EXPECT_EQ(m_editor.OnStartStop(), EditorResult::kNoMacro);
-  for (int command : {kRecordBefore, kRecordAfter, kInsertDelay, kEditDelay, kDeleteEntry, 1020}) {
-    EXPECT_EQ(m_editor.OnContextCommand(command, std::nullopt), EditorResult::kNoMacro);
-  }
-  EXPECT_FALSE(m_editor.Recording());
-  EXPECT_TRUE(m_editor.List().Lines.empty());
-  EXPECT_EQ(m_editor.List().CaretLine, -1);
 }
 
 }  // namespace

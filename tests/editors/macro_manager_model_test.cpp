@@ -20,110 +20,92 @@ struct StillClock : IClock {
 class MacroManagerTest : public ::testing::Test {
  protected:
   MacroManagerTest() : m_store(m_files, kPath), m_editor(m_layout, m_clock) {
-    for (const char* name : {"Reload", " Jump ", "Sprint"}) {
+    for (const char* name : {"Reload", " Jump ", "Sprint"})
       m_store.List().push_back(NewMacro(name));
-    }
     EXPECT_TRUE(m_store.Save());
   }
-  std::vector<std::string> Names(const MacroManagerModel& manager) const {
+  std::vector<std::string> Names() const {
     std::vector<std::string> names;
-    for (const UiText& name : manager.Names()) names.push_back(name.Bytes);
+    for (const UiText& name : m_manager.Names()) names.push_back(name.Bytes);
     return names;
   }
+  MacroRecord* At(int position) const { return MacroAt(m_store.List(), position); }
 
   settings::MemoryFileStore m_files;
   MacroStore m_store;
   testing::TestLayout m_layout;
   StillClock m_clock;
   MacroEditor m_editor;
+  MacroManagerModel m_manager{m_store, m_editor};
 };
 
-TEST_F(MacroManagerTest, OpensOnTheFirstMacroWhicheverWasEditedLast) {
-  MacroManagerModel manager(m_store, m_editor);
-  manager.Open();
-  ASSERT_TRUE(manager.Select(2));
-  EXPECT_EQ(m_editor.Macro(), m_store.List()[2].get());
-  manager.Close();
+TEST_F(MacroManagerTest, OpensOnTheFirstMacroAndRefusesNamesThatExistIgnoringCase) {
+  m_manager.Open();
+  ASSERT_TRUE(m_manager.Select(2));
+  m_manager.Open();
+  EXPECT_EQ(m_manager.SelectedLine(), 0);
+  EXPECT_EQ(m_editor.Macro(), At(0));
 
-  MacroManagerModel again(m_store, m_editor);
-  again.Open();
-  EXPECT_EQ(again.CurrentPosition(), 0);
-  EXPECT_EQ(again.SelectedLine(), 0);
-  EXPECT_EQ(m_editor.Macro(), m_store.List()[0].get());
-
-  ClearMacros(m_store.List());
-  again.Open();
-  EXPECT_EQ(again.CurrentPosition(), -1);
-  EXPECT_EQ(again.SelectedLine(), -1);
-  EXPECT_EQ(m_editor.Macro(), nullptr);
-}
-
-TEST_F(MacroManagerTest, NewNamesAreTrimmedAndRefusedWhenTheyExistIgnoringCase) {
-  MacroManagerModel manager(m_store, m_editor);
-  manager.Open();
-  ASSERT_TRUE(manager.Select(1));
-  const struct {
-    std::string typed;
-    bool added;
-    const char* stored;
-  } cases[] = {
-      {"reload", false, ""},
-      {"  JUMP\t", false, ""},
-      {"   ", false, ""},
-      {"  Fire  ", true, "Fire"},
-      {"fire", false, ""},
-      {std::string(30, 'x'), true, "xxxxxxxxxxxxxxxxxxxxxxxx"},
-      {std::string(23, 'y') + "  z", true, "yyyyyyyyyyyyyyyyyyyyyyy"},
-  };
+  ASSERT_TRUE(m_manager.Select(1));
+  const std::pair<std::string, const char*> typed[] = {
+      {"reload", nullptr},
+      {"  JUMP\t", nullptr},
+      {"   ", nullptr},
+      {"  Fire  ", "Fire"},
+      {"fire", nullptr},
+      {std::string(30, 'x'), "xxxxxxxxxxxxxxxxxxxxxxxx"},
+      {std::string(23, 'y') + "  z", "yyyyyyyyyyyyyyyyyyyyyyy"}};
   std::vector<std::string> expected = {"Reload", " Jump ", "Sprint"};
   int current = 1;
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.typed);
-    EXPECT_EQ(manager.AddMacro(c.typed), c.added);
-    if (c.added) {
-      expected.push_back(c.stored);
+  for (const auto& [text, stored] : typed) {
+    SCOPED_TRACE(text);
+    EXPECT_EQ(m_manager.AddMacro(text), stored != nullptr);
+    if (stored) {
+      expected.push_back(stored);
       current = static_cast<int>(expected.size()) - 1;
     }
-    EXPECT_EQ(Names(manager), expected);
-    EXPECT_EQ(manager.CurrentPosition(), current);
-    EXPECT_EQ(m_editor.Macro(), m_store.List()[static_cast<std::size_t>(current)].get());
+    EXPECT_EQ(Names(), expected);
+    EXPECT_EQ(m_manager.CurrentPosition(), current);
+    EXPECT_EQ(m_editor.Macro(), At(current));
   }
+
+  ClearMacros(m_store.List());
+  m_manager.Open();
+  EXPECT_EQ(m_manager.CurrentPosition(), -1);
+  EXPECT_EQ(m_editor.Macro(), nullptr);
 }
 
 TEST_F(MacroManagerTest, CancelBringsADeletedMacroBackWhileTheCloseButtonKeepsItDeleted) {
   const std::string file = *m_files.Contents(kPath);
-  const int writes = m_files.WriteCount(kPath);
-  {
-    MacroManagerModel manager(m_store, m_editor);
-    manager.Open();
-    ASSERT_TRUE(manager.DeleteMacro(0));
-    EXPECT_EQ(manager.SelectedLine(), -1);
-    EXPECT_EQ(manager.CurrentPosition(), 0);
-    EXPECT_EQ(m_editor.Macro(), m_store.List()[0].get());
-    manager.Close();
-  }
-  std::vector<std::string> remaining = {" Jump ", "Sprint"};
-  MacroManagerModel manager(m_store, m_editor);
-  EXPECT_EQ(Names(manager), remaining);
+  m_manager.Open();
+  ASSERT_TRUE(m_manager.DeleteMacro(0));
+  EXPECT_EQ(m_manager.SelectedLine(), -1);
+  EXPECT_EQ(m_editor.Macro(), At(0));
+  m_manager.Close();
+  EXPECT_EQ(Names(), (std::vector<std::string>{" Jump ", "Sprint"}));
   EXPECT_EQ(*m_files.Contents(kPath), file);
-  EXPECT_EQ(m_files.WriteCount(kPath), writes);
 
-  // Cancel drops the deletion and the events recorded meanwhile.
-  manager.Open();
+  // While the editor records nothing changes the library; Cancel then drops the
+  // deletion and the recorded events.
+  m_manager.Open();
   ASSERT_EQ(m_editor.OnStartStop(), EditorResult::kRecordingStarted);
   m_editor.OnHookedKey('A', false);
-  EXPECT_FALSE(manager.CanClose());
+  EXPECT_FALSE(m_manager.CanClose());
+  EXPECT_FALSE(m_manager.Select(1) || m_manager.AddMacro("New") || m_manager.DeleteMacro(0) ||
+               m_manager.Ok());
+  m_manager.Cancel();
+  EXPECT_EQ(Names().size(), 2u);
   m_editor.OnStartStop();
-  EXPECT_EQ(m_store.List()[0]->EventCount, 1);
-  manager.Cancel();
-  EXPECT_EQ(Names(manager), (std::vector<std::string>{"Reload", " Jump ", "Sprint"}));
-  EXPECT_EQ(m_store.List()[1]->EventCount, 0);
+  EXPECT_EQ(At(0)->EventCount, 1);
+  m_manager.Cancel();
+  EXPECT_EQ(Names(), (std::vector<std::string>{"Reload", " Jump ", "Sprint"}));
+  EXPECT_EQ(At(1)->EventCount, 0);
   EXPECT_EQ(m_editor.Macro(), nullptr);
 
   // OK writes what the manager shows.
-  manager.Open();
-  ASSERT_TRUE(manager.DeleteMacro(2));
-  ASSERT_TRUE(manager.Ok());
+  m_manager.Open();
+  ASSERT_TRUE(m_manager.DeleteMacro(2));
+  ASSERT_TRUE(m_manager.Ok());
   MacroList saved;
   LoadMacros(m_files, kPath, saved);
   ASSERT_EQ(saved.size(), 2u);
@@ -131,35 +113,15 @@ TEST_F(MacroManagerTest, CancelBringsADeletedMacroBackWhileTheCloseButtonKeepsIt
 }
 
 TEST_F(MacroManagerTest, DeletingKeepsTheCurrentPositionInRange) {
-  MacroManagerModel manager(m_store, m_editor);
-  manager.Open();
-  ASSERT_TRUE(manager.Select(2));
-  const struct {
-    int line;
-    int current;
-  } steps[] = {{2, 1}, {0, 0}, {7, 0}, {0, -1}};
-  for (const auto& s : steps) {
-    SCOPED_TRACE(s.line);
-    manager.DeleteMacro(s.line);
-    EXPECT_EQ(manager.CurrentPosition(), s.current);
-    EXPECT_EQ(m_editor.Macro(), MacroAt(m_store.List(), s.current));
+  m_manager.Open();
+  ASSERT_TRUE(m_manager.Select(2));
+  const std::pair<int, int> steps[] = {{2, 1}, {0, 0}, {7, 0}, {0, -1}};  // line, current after
+  for (const auto& [line, current] : steps) {
+    m_manager.DeleteMacro(line);
+    EXPECT_EQ(m_manager.CurrentPosition(), current) << line;
+    EXPECT_EQ(m_editor.Macro(), At(current)) << line;
   }
   EXPECT_TRUE(m_store.List().empty());
-}
-
-TEST_F(MacroManagerTest, NothingChangesTheLibraryWhileTheEditorRecords) {
-  MacroManagerModel manager(m_store, m_editor);
-  manager.Open();
-  ASSERT_EQ(m_editor.OnStartStop(), EditorResult::kRecordingStarted);
-  EXPECT_FALSE(manager.Select(1));
-  EXPECT_FALSE(manager.AddMacro("New"));
-  EXPECT_FALSE(manager.DeleteMacro(0));
-  EXPECT_FALSE(manager.Ok());
-  manager.Cancel();
-  EXPECT_EQ(m_store.List().size(), 3u);
-  EXPECT_EQ(manager.CurrentPosition(), 0);
-  EXPECT_TRUE(m_editor.Recording());
-  EXPECT_EQ(m_editor.Macro(), m_store.List()[0].get());
 }
 
 }  // namespace
