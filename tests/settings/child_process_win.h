@@ -1,5 +1,5 @@
 #pragma once
-// Starting settings_child_win.cpp's program from a settings test.
+// Starting a test's second program (settings_child_win.cpp's, or another test's own).
 #include <windows.h>
 
 #include <string>
@@ -30,8 +30,7 @@ struct Child {
 inline std::string ChildPath() { return GetProgramDir() + "karvo_settings_test_child.exe"; }
 
 // arguments: the command line after the program name, already quoted where needed.
-inline Child StartChild(const std::string& arguments) {
-  const std::string path = ChildPath();
+inline Child StartProgram(const std::string& path, const std::string& arguments) {
   std::string commandLine = "\"" + path + "\" " + arguments;
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
@@ -43,6 +42,10 @@ inline Child StartChild(const std::string& arguments) {
     child.Thread.Reset(info.hThread);
   }
   return child;
+}
+
+inline Child StartChild(const std::string& arguments) {
+  return StartProgram(ChildPath(), arguments);
 }
 
 }  // namespace karvo::settings::testing
