@@ -10,7 +10,7 @@ GEN     := $(shell command -v ninja >/dev/null 2>&1 && echo -G Ninja)
 
 export KARVO_BUILD_ROOT := $(abspath $(BUILD))
 
-.PHONY: all deps native win test test-native test-win dist run bench clean
+.PHONY: all deps native win test test-native test-win dist run bench clean art art-files
 
 all: native win
 
@@ -21,9 +21,19 @@ native: deps
 	@cmake -S . -B $(NATIVE) $(GEN) -DCMAKE_BUILD_TYPE=Debug >/dev/null
 	@cmake --build $(NATIVE) -j $(JOBS)
 
-win: deps
+# The configurator's artwork is drawn by a native program before the Windows build.
+art-files: deps
+	@cmake -S . -B $(NATIVE) $(GEN) -DCMAKE_BUILD_TYPE=Debug >/dev/null
+	@cmake --build $(NATIVE) --target skin_art -j $(JOBS)
+
+# The same artwork with PNG previews of every image, for people to look at.
+art: art-files
+	@cmake --build $(NATIVE) --target skin_art_preview -j $(JOBS)
+	@echo "art: previews in $(NATIVE)/art-preview/"
+
+win: deps art-files
 	@cmake -S . -B $(WIN) $(GEN) -DCMAKE_BUILD_TYPE=Release \
-	    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
+	    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DKARVO_ART_DIR=$(abspath $(NATIVE))/art >/dev/null
 	@cmake --build $(WIN) -j $(JOBS)
 
 test-native: native

@@ -1,6 +1,6 @@
 #pragma once
 // Move-only owners of Win32 handles. An owner closes what it holds exactly once;
-// a raw HANDLE/HWND passed around is only borrowed. GDI owners are in gdi_win.h.
+// a raw HANDLE/HWND passed around is only borrowed. Typed GDI owners are in gdi_win.h.
 #include <windows.h>
 
 #include <utility>
@@ -58,6 +58,11 @@ struct WindowTraits {
   static bool IsValid(HWND h) { return h != nullptr; }
   static void Close(HWND h) { ::DestroyWindow(h); }
 };
+struct GdiObjectTraits {  // an HGDIOBJ of no particular type (LoadImage's answer, say)
+  static HGDIOBJ Invalid() { return nullptr; }
+  static bool IsValid(HGDIOBJ h) { return h != nullptr; }
+  static void Close(HGDIOBJ h) { ::DeleteObject(h); }
+};
 struct RegKeyTraits {
   static HKEY Invalid() { return nullptr; }
   static bool IsValid(HKEY h) { return h != nullptr; }
@@ -69,6 +74,7 @@ using UniqueFile = UniqueResource<HANDLE, FileHandleTraits>;
 using UniqueModule = UniqueResource<HMODULE, ModuleTraits>;
 using UniqueView = UniqueResource<void*, ViewTraits>;
 using UniqueWindow = UniqueResource<HWND, WindowTraits>;
+using UniqueGdiObject = UniqueResource<HGDIOBJ, GdiObjectTraits>;
 using UniqueRegKey = UniqueResource<HKEY, RegKeyTraits>;
 
 // Holds an owned mutex until destroyed (WaitForSingleObject succeeded).

@@ -208,6 +208,18 @@ bool IniDocument::GetStruct(std::string_view section, std::string_view key, void
   return found && DecodeStruct(*found, out, size);
 }
 
+std::vector<std::pair<std::string, std::string>> IniDocument::SectionEntries(
+    std::string_view section) const {
+  std::vector<std::pair<std::string, std::string>> entries;
+  const std::size_t header = FindSection(m_lines, Trim(section));
+  if (header == std::string_view::npos) return entries;
+  const std::size_t end = SectionEnd(m_lines, header);
+  for (std::size_t i = header + 1; i < end; ++i) {
+    if (m_lines[i].Kind == LineKind::Key) entries.emplace_back(m_lines[i].Name, m_lines[i].Value);
+  }
+  return entries;
+}
+
 bool IniDocument::HasSection(std::string_view section) const {
   return FindSection(m_lines, Trim(section)) != std::string_view::npos;
 }

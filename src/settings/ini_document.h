@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace karvo::settings {
@@ -30,6 +31,10 @@ class IniDocument {
   // untouched) when absent, of the wrong length, with a bad digit or checksum.
   bool GetStruct(std::string_view section, std::string_view key, void* out, std::size_t size) const;
   bool HasSection(std::string_view section) const;
+  // The key lines of the first section of that name, in file order, with their
+  // trimmed values as stored (what GetStruct decodes). One pass over the file, for
+  // callers that would otherwise look up thousands of keys one by one.
+  std::vector<std::pair<std::string, std::string>> SectionEntries(std::string_view section) const;
 
   // WritePrivateProfileStringA: value stored as given (no quoting); a new key goes
   // to the end of its section, a new section to the end of the file. A value is cut

@@ -1,5 +1,5 @@
 #pragma once
-// Starting settings_child_win.cpp's program from a settings test.
+// Starting a test's second program (settings_child_win.cpp's, or another test's own).
 #include <windows.h>
 
 #include <string>
@@ -16,6 +16,12 @@ using Child = karvo::testing::ChildProcess;
 inline std::string ChildPath() { return platform::ProgramDir() + "karvo_settings_test_child.exe"; }
 
 // arguments: the command line after the program name, already quoted where needed.
-inline Child StartChild(const std::string& arguments) { return Child(ChildPath(), arguments); }
+inline Child StartProgram(const std::string& path, const std::string& arguments) {
+  return Child(path, arguments);
+}
+
+inline Child StartChild(const std::string& arguments) {
+  return StartProgram(ChildPath(), arguments);
+}
 
 }  // namespace karvo::settings::testing

@@ -17,6 +17,7 @@
 #include "settings/profile_files.h"
 #include "settings/registry_win.h"
 #include "tests/settings/child_process_win.h"
+#include "tests/settings/crash_dir_win.h"
 #include "tests/settings/fake_registry.h"
 #include "tests/settings/save_crash_images.h"
 
@@ -28,41 +29,6 @@ using platform::UniqueHandle;
 constexpr int kKills = 40;
 // config.ini, then the five profile files: the order SaveAll replaces them in.
 constexpr int kUnits = 1 + kProfileCount;
-
-class CrashDir {
- public:
-  CrashDir() {
-    char base[MAX_PATH];
-    const DWORD n = ::GetTempPathA(MAX_PATH, base);
-    EXPECT_GT(n, 0u);
-    m_path = std::string(base, n) + "karvo_crash_" + std::to_string(::GetCurrentProcessId()) + "\\";
-    EXPECT_TRUE(::CreateDirectoryA(m_path.c_str(), nullptr));
-    EXPECT_TRUE(::CreateDirectoryA((m_path + "config").c_str(), nullptr));
-  }
-  ~CrashDir() {
-    RemoveFiles(m_path + "config\\");
-    ::RemoveDirectoryA((m_path + "config").c_str());
-    RemoveFiles(m_path);
-    ::RemoveDirectoryA(m_path.c_str());
-  }
-  const std::string& Path() const { return m_path; }
-  // A trailing backslash would escape the closing quote of a command-line argument.
-  std::string WithoutSlash() const { return m_path.substr(0, m_path.size() - 1); }
-
- private:
-  static void RemoveFiles(const std::string& dir) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = ::FindFirstFileA((dir + "*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return;
-    do {
-      if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        ::DeleteFileA((dir + found.cFileName).c_str());
-      }
-    } while (::FindNextFileA(search, &found));
-    ::FindClose(search);
-  }
-  std::string m_path;
-};
 
 // What LoadAll gives after a complete save of image `which` (fields that are not
 // in the files keep the zeros of a reset image).
@@ -97,7 +63,7 @@ std::array<int, kUnits> Classify(const SettingsImage& loaded,
 }
 
 TEST(SaveCrash, AKilledSaveLeavesEachFileWholeAndInOrder) {
-  CrashDir dir;
+  testing::CrashDir dir;
   const auto expected0 = ExpectedAfterLoad(0);
   const auto expected1 = ExpectedAfterLoad(1);
   const std::array<const SettingsImage*, 2> expected = {expected0.get(), expected1.get()};
