@@ -9,8 +9,8 @@
 
 #include "editors/macro_store.h"
 #include "platform/handles.h"
-#include "settings/file_store_win.h"
 #include "platform/program_dir_win.h"
+#include "settings/file_store_win.h"
 #include "tests/editors/crash_libraries.h"
 #include "tests/settings/child_process_win.h"
 #include "tests/settings/crash_dir_win.h"
