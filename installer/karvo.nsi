@@ -197,10 +197,12 @@ FunctionEnd
 ; $0 a file the programs rewrite; made empty where it does not exist yet, so that it can
 ; carry its own rights. An empty file reads as no settings.
 Function CreateIfMissing
+  Push $1
   ${IfNot} ${FileExists} "$0"
     FileOpen $1 "$0" w
     FileClose $1
   ${EndIf}
+  Pop $1
 FunctionEnd
 
 Section "-Programs" SecPrograms
@@ -333,11 +335,16 @@ Section "Uninstall"
   !insertmacro KarvoRemoveDistPrograms
   Delete "$INSTDIR\${UNINSTALLER}"
   ${If} $RemoveSettings == 1
+    ; Only the suite's own files: the folder may have been shared with others.
     Delete "$INSTDIR\config.ini"
     Delete "$INSTDIR\config.ini.new"
     Delete "$INSTDIR\hidgate.state"
     Delete "$INSTDIR\hidgate.state.tmp"
-    RMDir /r "$INSTDIR\config"
+    Delete "$INSTDIR\config\*.kmp"
+    Delete "$INSTDIR\config\*.kmp.new"
+    Delete "$INSTDIR\config\sequence.dat"
+    Delete "$INSTDIR\config\sequence.dat.new"
+    RMDir "$INSTDIR\config"
   ${EndIf}
   !insertmacro KarvoRemoveDistDirectories
   RMDir "$INSTDIR"

@@ -318,6 +318,7 @@ TEST_F(InstallerTest, PerMachineInstallLetsUsersWriteOnlyTheirFilesAndUninstalls
         << "the setup replaced a program while the suite ran";
   }
 
+  ASSERT_TRUE(AppendBytes(installed + "config\\Default0.kmp", "a profile"));
   ASSERT_EQ(RunToTheEnd("\"" + installed + kUninstaller + "\" /S /REMOVESETTINGS"), 0u);
   ExpectRemoved(HKEY_LOCAL_MACHINE, CSIDL_COMMON_PROGRAMS, installed);
   EXPECT_FALSE(Exists(dir)) << "nothing is left of the install";
