@@ -241,7 +241,7 @@ bool SharedBlockClient::Write(const settings::SettingsImage& image) {
   return true;
 }
 
-ToolRun Mousectl(const InstallDir& dir, const std::string& args) {
+ToolRun RunTool(const std::string& commandLine, const std::string& dir) {
   ToolRun run;
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
   HANDLE readRaw = nullptr;
@@ -255,10 +255,10 @@ ToolRun Mousectl(const InstallDir& dir, const std::string& args) {
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdOutput = writeEnd.Get();
   startup.hStdError = writeEnd.Get();
-  std::string commandLine = "\"" + dir.File("mousectl.exe") + "\" " + args;
+  std::string line = commandLine;
   PROCESS_INFORMATION info{};
-  if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                        nullptr, dir.Path().c_str(), &startup, &info)) {
+  if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                        dir.empty() ? nullptr : dir.c_str(), &startup, &info)) {
     return run;
   }
   platform::UniqueHandle process(info.hProcess);
@@ -275,6 +275,10 @@ ToolRun Mousectl(const InstallDir& dir, const std::string& args) {
   }
   if (!::GetExitCodeProcess(process.Get(), &run.exitCode)) run.exitCode = 0xFFFFFFFF;
   return run;
+}
+
+ToolRun Mousectl(const InstallDir& dir, const std::string& args) {
+  return RunTool("\"" + dir.File("mousectl.exe") + "\" " + args, dir.Path());
 }
 
 std::vector<std::string> Lines(const std::string& text) {
