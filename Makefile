@@ -1,6 +1,7 @@
 # make run   builds the suite and starts it under Wine with the virtual mouse
 # make test  builds everything and runs every test, native and under Wine
 # make dist  the complete install directory at dist/
+# make installer  "KARVO Gaming Mouse Setup.exe" from dist/, in $(BUILD)/installer/
 BUILD   ?= build
 NATIVE  := $(BUILD)/native
 WIN     := $(BUILD)/win
@@ -10,7 +11,7 @@ GEN     := $(shell command -v ninja >/dev/null 2>&1 && echo -G Ninja)
 
 export KARVO_BUILD_ROOT := $(abspath $(BUILD))
 
-.PHONY: all deps native win test test-native test-win dist run bench clean art art-files
+.PHONY: all deps native win test test-native test-win dist installer run bench clean art art-files
 
 all: native win
 
@@ -40,7 +41,7 @@ test-native: native
 	@rm -f $(NATIVE)/test-results/*.xml
 	@ctest --test-dir $(NATIVE) --output-on-failure -j $(JOBS)
 
-test-win: win dist
+test-win: win dist installer
 	@rm -f $(WIN)/test-results/*.xml
 	@KARVO_DIST=$(abspath $(DIST)) tools/with-wine.sh ctest --test-dir $(WIN) --output-on-failure -j $(JOBS)
 
@@ -56,11 +57,15 @@ dist: win
 	@cmake --install $(WIN) --prefix $(abspath $(DIST)) >/dev/null
 	@echo "dist: $(DIST)/ is the install directory"
 
+installer: dist
+	@installer/build.sh $(abspath $(DIST)) $(abspath $(BUILD))/installer
+
 run: dist
 	@tools/with-wine.sh --keep tools/run-suite.sh $(abspath $(DIST))
 
-bench: native win dist
+bench: native win dist installer
 	@tools/run-benchmarks.sh $(NATIVE) $(WIN)
+	@installer/bench.sh $(abspath $(DIST)) $(abspath $(BUILD))/installer
 
 clean:
 	rm -rf $(BUILD) $(DIST)

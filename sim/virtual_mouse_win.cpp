@@ -54,6 +54,29 @@ std::vector<std::uint8_t> ReadStateFile(const std::string& path) {
   return bytes;
 }
 
+bool WriteStateBytes(HANDLE file, std::span<const std::uint8_t> bytes) {
+  DWORD written = 0;
+  if (!::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+      written != bytes.size()) {
+    DebugLogLastError("WriteFile of the virtual mouse state");
+    return false;
+  }
+  return true;
+}
+
+// A per-machine install lets users write the state file but create nothing beside it.
+void RewriteStateInPlace(const std::string& path, std::span<const std::uint8_t> bytes) {
+  platform::UniqueFile file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) {
+    DebugLogLastError("CreateFileA of the virtual mouse state (in place)");
+    return;
+  }
+  if (WriteStateBytes(file.Get(), bytes) && !::SetEndOfFile(file.Get())) {
+    DebugLogLastError("SetEndOfFile of the virtual mouse state");
+  }
+}
+
 }  // namespace
 
 VirtualMouse& VirtualMouse::Instance() {
@@ -136,15 +159,10 @@ void VirtualMouse::SaveState(std::span<const std::uint8_t> bytes) {
                                             FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
       DebugLogLastError("CreateFileA of the virtual mouse state");
+      RewriteStateInPlace(m_statePath, bytes);
       return;
     }
-    DWORD written = 0;
-    if (!::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                     nullptr) ||
-        written != bytes.size()) {
-      DebugLogLastError("WriteFile of the virtual mouse state");
-      return;
-    }
+    if (!WriteStateBytes(file.Get(), bytes)) return;
   }
   if (!::MoveFileExA(temp.c_str(), m_statePath.c_str(), MOVEFILE_REPLACE_EXISTING)) {
     DebugLogLastError("MoveFileExA of the virtual mouse state");

@@ -183,10 +183,13 @@ bool SharedBlockClient::Write(const settings::SettingsImage& image) {
   return true;
 }
 
-ToolRun Mousectl(const InstallDir& dir, const std::string& args) {
-  const testing::ToolOutput run =
-      testing::RunTool(dir.File("mousectl.exe"), args, dir.Path(), kToolTimeoutMs);
+ToolRun RunTool(const std::string& commandLine, const std::string& dir) {
+  const testing::ToolOutput run = testing::RunTool(commandLine, dir, kToolTimeoutMs);
   return {run.ExitCode, run.Output};
+}
+
+ToolRun Mousectl(const InstallDir& dir, const std::string& args) {
+  return RunTool("\"" + dir.File("mousectl.exe") + "\" " + args, dir.Path());
 }
 
 std::vector<std::string> Lines(const std::string& text) {

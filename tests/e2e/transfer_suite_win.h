@@ -154,6 +154,10 @@ struct ToolRun {
   std::string output;
 };
 
+// Runs a command line in `dir` (the current directory when empty) until it ends; stdout and
+// stderr together.
+ToolRun RunTool(const std::string& commandLine, const std::string& dir);
+
 // mousectl.exe of the install directory with `args`; stdout and stderr together.
 ToolRun Mousectl(const InstallDir& dir, const std::string& args);
 

@@ -374,6 +374,22 @@ TEST_F(VirtualMouseTest, StateSurvivesAReloadAndADamagedFileGivesTheFactoryState
   EXPECT_EQ(Get(report_id::kFirmware, 8)[2], kDefaultFirmwareVersion);
 }
 
+// A per-machine install lets users write the state file but create no file beside it; a
+// directory in the side file's place stands in for that here.
+TEST_F(VirtualMouseTest, StateIsKeptWhereNoSideFileCanBeCreated) {
+  const std::string blocker = m_dir + "hidgate.state.tmp";
+  ASSERT_TRUE(::CreateDirectoryA(blocker.c_str(), nullptr)) << ::GetLastError();
+  Start();
+  std::uint8_t level[6] = {report_id::kLevel, 6, 37, 0, 0, 0};
+  ASSERT_TRUE(lib->SetFeature(level, sizeof level));
+  lib.reset();
+  Start();
+  const std::uint8_t reloaded = Get(report_id::kLevel, 6)[2];
+  lib.reset();
+  EXPECT_TRUE(::RemoveDirectoryA(blocker.c_str())) << ::GetLastError();
+  EXPECT_EQ(reloaded, 37);
+}
+
 TEST_F(VirtualMouseTest, TwoThreadsTransferReportsAtOnce) {
   Start();
   std::atomic<int> failures{0};

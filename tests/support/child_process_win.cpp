@@ -38,8 +38,7 @@ DWORD ChildProcess::ExitCode() const {
   return code;
 }
 
-ToolOutput RunTool(const std::string& program, const std::string& arguments,
-                   const std::string& workingDir, DWORD timeoutMs) {
+ToolOutput RunTool(const std::string& commandLine, const std::string& workingDir, DWORD timeoutMs) {
   ToolOutput run;
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
   HANDLE readRaw = nullptr;
@@ -53,11 +52,10 @@ ToolOutput RunTool(const std::string& program, const std::string& arguments,
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdOutput = writeEnd.Get();
   startup.hStdError = writeEnd.Get();
-  std::string commandLine = "\"" + program + "\" " + arguments;
+  std::string line = commandLine;
   PROCESS_INFORMATION info{};
-  if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                        nullptr, workingDir.empty() ? nullptr : workingDir.c_str(), &startup,
-                        &info)) {
+  if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                        workingDir.empty() ? nullptr : workingDir.c_str(), &startup, &info)) {
     return run;
   }
   platform::UniqueHandle process(info.hProcess);

@@ -37,9 +37,9 @@ struct ToolOutput {
   std::string Output;           // stdout and stderr together
 };
 
-// Runs a console tool without a window and collects what it prints.
-ToolOutput RunTool(const std::string& program, const std::string& arguments,
-                   const std::string& workingDir, DWORD timeoutMs);
+// Runs a console tool's command line (its program quoted as needed) without a window in
+// workingDir ("" keeps the test's) and collects what it prints.
+ToolOutput RunTool(const std::string& commandLine, const std::string& workingDir, DWORD timeoutMs);
 
 // A fresh directory below the temporary directory, named after name, with a trailing
 // backslash; "" when it cannot be made.
