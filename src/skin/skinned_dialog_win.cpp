@@ -5,11 +5,13 @@
 #include <algorithm>
 
 #include "platform/debug_log.h"
+#include "skin/color_edit_win.h"
 #include "skin/image_button_win.h"
 #include "skin/picture_window_win.h"
 #include "skin/profile_name_label_win.h"
 #include "skin/skin_controls.h"
 #include "skin/skin_images_win.h"
+#include "skin/skin_slider_win.h"
 
 namespace karvo::skin {
 
@@ -100,6 +102,8 @@ struct SkinnedDialog::Slot {
   int Id = 0;
   std::unique_ptr<ImageButton> Button;
   std::unique_ptr<ProfileNameLabel> NameLabel;
+  std::unique_ptr<ColorEdit> Edit;
+  std::unique_ptr<SkinSlider> Slider;
   std::unique_ptr<PictureWindow> Picture;
 };
 
@@ -147,6 +151,14 @@ ImageButton* SkinnedDialog::Button(std::size_t index) const {
 
 ProfileNameLabel* SkinnedDialog::NameLabel(std::size_t index) const {
   return index < m_slots.size() ? m_slots[index]->NameLabel.get() : nullptr;
+}
+
+ColorEdit* SkinnedDialog::Edit(std::size_t index) const {
+  return index < m_slots.size() ? m_slots[index]->Edit.get() : nullptr;
+}
+
+SkinSlider* SkinnedDialog::Slider(std::size_t index) const {
+  return index < m_slots.size() ? m_slots[index]->Slider.get() : nullptr;
 }
 
 PictureWindow* SkinnedDialog::Picture(std::size_t index) const {
@@ -240,8 +252,26 @@ void SkinnedDialog::CreateControl(std::size_t index, const StateSources& sources
       if (picture->Create(m_hwnd, rect, slot.Id, spec.Value)) slot.Picture = std::move(picture);
       break;
     }
-    case SkinControlType::Edit:
-    case SkinControlType::Slider:
+    case SkinControlType::Edit: {
+      auto edit = std::make_unique<ColorEdit>();
+      const ColorEdit::Input input = spec.Kind == ControlKind::DigitsEdit ? ColorEdit::Input::Digits
+                                     : spec.Kind == ControlKind::PasswordEdit
+                                         ? ColorEdit::Input::Password
+                                         : ColorEdit::Input::Text;
+      if (!edit->Create(m_hwnd, rect, slot.Id, input)) return;
+      edit->SetLimit(spec.Limit);
+      edit->SetNotifyId(spec.NotifyId);
+      slot.Edit = std::move(edit);
+      break;
+    }
+    case SkinControlType::Slider: {
+      auto slider = std::make_unique<SkinSlider>();
+      if (!slider->Create(spec.Slider.ThumbBitmap, rect, m_hwnd, slot.Id)) return;
+      slider->SetTrackImage(sources.Normal);
+      slider->SetRange(spec.Slider.Min, spec.Slider.Max);
+      slot.Slider = std::move(slider);
+      break;
+    }
     case SkinControlType::List:
     case SkinControlType::None:
       break;

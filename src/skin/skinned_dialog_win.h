@@ -22,9 +22,11 @@
 
 namespace karvo::skin {
 
+class ColorEdit;
 class ImageButton;
-class ProfileNameLabel;
 class PictureWindow;
+class ProfileNameLabel;
+class SkinSlider;
 
 class SkinnedDialog : public platform::Dialog {
  public:
@@ -42,6 +44,8 @@ class SkinnedDialog : public platform::Dialog {
   std::optional<std::size_t> IndexOfId(int id) const;
   ImageButton* Button(std::size_t index) const;
   ProfileNameLabel* NameLabel(std::size_t index) const;
+  ColorEdit* Edit(std::size_t index) const;
+  SkinSlider* Slider(std::size_t index) const;
   PictureWindow* Picture(std::size_t index) const;
 
  protected:

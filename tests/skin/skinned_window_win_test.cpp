@@ -17,6 +17,7 @@
 #include "skin/skin_messages.h"
 #include "skin/skinned_dialog_win.h"
 #include "skin/window_layouts.h"
+#include "tests/skin/noted_window_win.h"
 #include "tests/support/input_win.h"
 #include "tests/support/pump_win.h"
 #include "tests/support/screen_win.h"
@@ -24,74 +25,24 @@
 namespace karvo::skin {
 namespace {
 
+using karvo::testing::Pixels;
 using platform::UniqueBitmap;
 using platform::UniqueRegion;
-using testing::CaptureScreen;
-using testing::Pixels;
-using testing::PumpUntil;
-
-constexpr UINT kOpenMenu = WM_APP + 1;
-
-// A skinned window on top of everything that notes what its controls tell it.
-class NotedWindow final : public SkinnedDialog {
- public:
-  using SkinnedDialog::SkinnedDialog;
-  struct Note {
-    UINT Message;
-    WPARAM WParam;
-    LPARAM LParam;
-    bool operator==(const Note&) const = default;
-  };
-  std::vector<Note> Notes;
-  int EndOnId = -1;
-  UINT MenuResult = 0xFFFF;
-
- protected:
-  bool OnInit() override {
-    const bool built = SkinnedDialog::OnInit();
-    if (!(::GetWindowLongW(m_hwnd, GWL_STYLE) & WS_CHILD)) {
-      ::SetWindowPos(m_hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    }
-    return built;
-  }
-  void OnCommand(int id, int code, HWND control) override {
-    Notes.push_back({WM_COMMAND, static_cast<WPARAM>(id), code});
-    if (id == EndOnId) EndDialog(id);
-    SkinnedDialog::OnCommand(id, code, control);
-  }
-  bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override {
-    if (message == kMsgHoverChanged) {
-      Notes.push_back({message, wParam, lParam});
-      return true;
-    }
-    if (message == kOpenMenu) {
-      platform::UniqueMenu menu(::CreatePopupMenu());
-      ::AppendMenuW(menu.Get(), MF_STRING, 7, L"Eintrag");
-      MenuResult = static_cast<UINT>(
-          ::TrackPopupMenu(menu.Get(), TPM_RETURNCMD, 40, 40, 0, m_hwnd, nullptr));
-      return true;
-    }
-    return SkinnedDialog::OnMessage(message, wParam, lParam, result);
-  }
-};
-
-std::size_t IndexOf(const WindowSpec& window, std::string_view name) {
-  for (std::size_t i = 0; i < window.Controls.size(); ++i) {
-    if (window.Controls[i].Layout.starts_with(std::string(name) + ",")) return i;
-  }
-  ADD_FAILURE() << "no control " << name;
-  return 0;
-}
+using skin_test::Centre;
+using skin_test::IndexOf;
+using skin_test::kOpenMenu;
+using skin_test::NotedWindow;
+using skin_test::Shows;
 
 // The parent hears of every hover twice, entering (1) then leaving (0), with the hover id;
-// between them, clicks of id.
+// between them, clicks of id and nothing else of the control's.
 ::testing::AssertionResult HoversPairedAroundClicks(const std::vector<NotedWindow::Note>& notes,
                                                     LPARAM hoverId, int id, int clicks) {
   WPARAM expected = 1;
   int clicked = 0;
   for (const NotedWindow::Note& note : notes) {
-    if (note.Message == WM_COMMAND && note.WParam == WPARAM(id) && note.LParam == BN_CLICKED) {
-      ++clicked;
+    if (note.Message == WM_COMMAND) {
+      clicked += note.WParam == WPARAM(id) && note.LParam == BN_CLICKED;
     } else if (note.Message != kMsgHoverChanged || note.WParam != expected ||
                note.LParam != hoverId) {
       return ::testing::AssertionFailure() << "message " << note.Message << " (" << note.WParam
@@ -105,38 +56,6 @@ std::size_t IndexOf(const WindowSpec& window, std::string_view name) {
   }
   if (clicked != clicks) return ::testing::AssertionFailure() << clicked << " clicks";
   return ::testing::AssertionSuccess();
-}
-
-RECT OnScreen(HWND window, RECT rect) {
-  ::MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&rect), 2);
-  return rect;
-}
-
-POINT Centre(const RECT& rect) {
-  return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
-}
-
-// What the screen shows at rect of window must be that rectangle of the state image, decoded
-// anew; painting follows input, so it is looked at until it matches or the bound ends.
-::testing::AssertionResult Shows(HWND window, const RECT& rect, int imageId, const char* name) {
-  UniqueBitmap image;
-  if (!LoadSkinImage(imageId, image))
-    return ::testing::AssertionFailure() << "no image " << imageId;
-  const Pixels expected = testing::BitmapPixels(image.Get(), rect);
-  Pixels seen;
-  PumpUntil(
-      [&] {
-        seen = CaptureScreen(OnScreen(window, rect));
-        return testing::CountDifferences(seen, expected) == 0;
-      },
-      2000);
-  const int differences = testing::CountDifferences(seen, expected);
-  if (!expected.Empty() && differences == 0) return ::testing::AssertionSuccess();
-  const std::string path = std::string(KARVO_SKIN_TEST_DIR) + "\\" + name + ".bmp";
-  ::CreateDirectoryA(KARVO_SKIN_TEST_DIR, nullptr);
-  seen.SaveBmp(path);
-  return ::testing::AssertionFailure()
-         << differences << " pixels differ from image " << imageId << ", the screen is in " << path;
 }
 
 // A bitmap of 32-bit pixels (0x00RRGGBB), width per row.
@@ -231,7 +150,7 @@ TEST(SkinnedWindow, MainWindowTakesSizePlaceAndOutlineFromItsPictures) {
   // And everywhere: outside exactly where the region picture is white.
   UniqueBitmap picture;
   ASSERT_TRUE(LoadSkinImage(spec.Images.Region, picture));
-  const Pixels pixels = testing::BitmapPixels(picture.Get(), {0, 0, 858, 600});
+  const Pixels pixels = karvo::testing::BitmapPixels(picture.Get(), {0, 0, 858, 600});
   int wrong = 0;
   for (int y = 0; y < 600; ++y) {
     for (int x = 0; x < 858; ++x) {
@@ -264,11 +183,11 @@ class SkinnedMainWindow : public ::testing::Test {
   }
   bool MoveTo(POINT client) {
     ::ClientToScreen(m_main.Hwnd(), &client);
-    const bool moved = testing::MoveMouse(client);
+    const bool moved = karvo::testing::MoveMouse(client);
     Settle();
     return moved;
   }
-  void Settle() { testing::Pump(150); }
+  void Settle() { karvo::testing::Pump(150); }
   POINT CentreOf(std::size_t index) { return Centre(m_main.ControlRect(index)); }
   std::vector<NotedWindow::Note> TakeNotes() { return std::exchange(m_main.Notes, {}); }
 
@@ -287,10 +206,10 @@ TEST_F(SkinnedMainWindow, PushButtonShowsTheRightPictureInEveryState) {
 
   ASSERT_TRUE(MoveTo(CentreOf(ok)));
   EXPECT_TRUE(Shows(hwnd, rect, set.Hover, "push_hover"));
-  ASSERT_TRUE(testing::PressLeft(true));
+  ASSERT_TRUE(karvo::testing::PressLeft(true));
   Settle();
   EXPECT_TRUE(Shows(hwnd, rect, set.Selected, "push_pressed"));
-  ASSERT_TRUE(testing::PressLeft(false));
+  ASSERT_TRUE(karvo::testing::PressLeft(false));
   Settle();
   ASSERT_TRUE(MoveTo({600, 50}));
   const int id = m_main.ControlId(ok);
@@ -322,7 +241,7 @@ TEST_F(SkinnedMainWindow, HoverEndsWithTheCaptureUnlessTheButtonIsHeld) {
   EXPECT_EQ(::GetCapture(), button->Hwnd());
   EXPECT_TRUE(button->Hover());
   // Straight onto another window.
-  ASSERT_TRUE(testing::MoveMouse({5, 5}));
+  ASSERT_TRUE(karvo::testing::MoveMouse({5, 5}));
   Settle();
   EXPECT_EQ(::GetCapture(), nullptr);
   EXPECT_FALSE(button->Hover());
@@ -332,12 +251,12 @@ TEST_F(SkinnedMainWindow, HoverEndsWithTheCaptureUnlessTheButtonIsHeld) {
   // Pressed and dragged off: the hover ends, the press keeps the capture, and letting go
   // elsewhere clicks nothing.
   ASSERT_TRUE(MoveTo(CentreOf(exit)));
-  ASSERT_TRUE(testing::PressLeft(true));
+  ASSERT_TRUE(karvo::testing::PressLeft(true));
   Settle();
   ASSERT_TRUE(MoveTo({600, 50}));
   EXPECT_EQ(::GetCapture(), button->Hwnd());
   EXPECT_FALSE(button->Hover());
-  ASSERT_TRUE(testing::PressLeft(false));
+  ASSERT_TRUE(karvo::testing::PressLeft(false));
   Settle();
   EXPECT_EQ(::GetCapture(), nullptr);
   EXPECT_EQ(TakeNotes(),
@@ -361,8 +280,8 @@ TEST_F(SkinnedMainWindow, CheckBoxOnAPageFlipsAndReportsOnEveryRelease) {
   ASSERT_TRUE(MoveTo(centre));
   EXPECT_TRUE(Shows(page.Hwnd(), rect, pageSpec.Images.Hover, "check_hover"));
   for (bool expected : {true, false, true}) {
-    ASSERT_TRUE(testing::PressLeft(true));
-    ASSERT_TRUE(testing::PressLeft(false));
+    ASSERT_TRUE(karvo::testing::PressLeft(true));
+    ASSERT_TRUE(karvo::testing::PressLeft(false));
     Settle();
     EXPECT_EQ(box->Selected(), expected);
     // The hand rests on the box, as hands do.
@@ -391,7 +310,9 @@ TEST(SkinnedDialogKeys, EnterAndEscapeCloseNothingWhileTheSurfaceDragsAndMenusSt
   bool menuClosed = false;
 
   std::thread hand([&] {
-    auto wait = [](const std::function<bool()>& done) { return testing::WaitFor(done, 5000); };
+    auto wait = [](const std::function<bool()>& done) {
+      return karvo::testing::WaitFor(done, 5000);
+    };
     if (!wait([&] {
           HWND found = ::FindWindowW(L"#32770", nullptr);
           if (found && ::IsWindowVisible(found) && ::GetForegroundWindow() == found) shown = found;
@@ -401,16 +322,16 @@ TEST(SkinnedDialogKeys, EnterAndEscapeCloseNothingWhileTheSurfaceDragsAndMenusSt
     }
     HWND hwnd = shown;
     ::Sleep(200);
-    testing::TapKey(VK_RETURN);
-    testing::TapKey(VK_ESCAPE);
+    karvo::testing::TapKey(VK_RETURN);
+    karvo::testing::TapKey(VK_ESCAPE);
     ::Sleep(300);
     ::GetWindowRect(hwnd, &before);
     // The surface at (60, 100): no control there.
-    testing::MoveMouse({before.left + 60, before.top + 100});
-    testing::PressLeft(true);
-    testing::MoveMouse({before.left + 80, before.top + 110});
-    testing::MoveMouse({before.left + 100, before.top + 125});
-    testing::PressLeft(false);
+    karvo::testing::MoveMouse({before.left + 60, before.top + 100});
+    karvo::testing::PressLeft(true);
+    karvo::testing::MoveMouse({before.left + 80, before.top + 110});
+    karvo::testing::MoveMouse({before.left + 100, before.top + 125});
+    karvo::testing::PressLeft(false);
     wait([&] {
       ::GetWindowRect(hwnd, &moved);
       return moved.left != before.left;
@@ -419,16 +340,16 @@ TEST(SkinnedDialogKeys, EnterAndEscapeCloseNothingWhileTheSurfaceDragsAndMenusSt
     HWND menu = nullptr;
     wait([&] { return (menu = ::FindWindowW(L"#32768", nullptr)) && ::IsWindowVisible(menu); });
     ::Sleep(200);
-    testing::TapKey(VK_ESCAPE);
+    karvo::testing::TapKey(VK_ESCAPE);
     menuClosed = wait([&] { return !::IsWindowVisible(menu); });
     if (!menuClosed) ::PostMessageW(hwnd, WM_CANCELMODE, 0, 0);
     ::Sleep(200);
     RECT okRect = dialog.ControlRect(ok);
     ::MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT*>(&okRect), 2);
-    testing::MoveMouse(Centre(okRect));
+    karvo::testing::MoveMouse(Centre(okRect));
     ::Sleep(100);
-    testing::PressLeft(true);
-    testing::PressLeft(false);
+    karvo::testing::PressLeft(true);
+    karvo::testing::PressLeft(false);
     // Whatever happened, the run ends.
     if (!wait([&] { return !::IsWindow(hwnd); })) ::PostMessageW(hwnd, WM_CLOSE, 0, 0);
   });

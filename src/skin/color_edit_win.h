@@ -1,0 +1,51 @@
+#pragma once
+// A one-line edit field in the skin's colours that tells its parent about every change of its
+// text (typed or set by the program), every key released in it and the loss of the focus.
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+#include "platform/control_win.h"
+#include "platform/gdi_win.h"
+
+namespace karvo::skin {
+
+class ColorEdit final : public platform::SubclassedControl {
+ public:
+  static constexpr COLORREF kDefaultText = RGB(220, 220, 220);
+  static constexpr COLORREF kDefaultBackground = RGB(0, 0, 0);
+
+  enum class Input { Text, Digits, Password };
+
+  // A visible child at rect with automatic horizontal scrolling, in "Arial" 14 x 5.
+  [[nodiscard]] bool Create(HWND parent, const RECT& rect, int id, Input input = Input::Text);
+
+  void SetColours(COLORREF text, COLORREF background);
+  // The field keeps the font.
+  void SetFont(platform::UniqueFont font);
+  // Characters the field takes; 0 for the system's limit.
+  void SetLimit(int characters);
+  void SetNotifyId(LPARAM id) { m_notifyId = id; }
+  LPARAM NotifyId() const { return m_notifyId; }
+
+  // What the user typed, in the system's ANSI code page, and setting it from there.
+  std::string UserText() const;
+  void SetUserText(std::string_view text);
+
+ protected:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  HBRUSH OnCtlColor(HDC dc, UINT message) override;
+  bool OnCommandNotify(int code) override;
+
+ private:
+  void Notify(UINT message, WPARAM wParam, LPARAM lParam);
+
+  COLORREF m_text = kDefaultText;
+  COLORREF m_background = kDefaultBackground;
+  platform::UniqueBrush m_brush;
+  platform::UniqueFont m_font;
+  LPARAM m_notifyId = 0;
+};
+
+}  // namespace karvo::skin
