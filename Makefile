@@ -2,6 +2,7 @@
 # make test  builds everything and runs every test, native and under Wine
 # make dist  the complete install directory at dist/
 # make installer  "KARVO Gaming Mouse Setup.exe" from dist/, in $(BUILD)/installer/
+# make gallery    every skinned window in every state as PNG files, in $(BUILD)/gallery/
 BUILD   ?= build
 NATIVE  := $(BUILD)/native
 WIN     := $(BUILD)/win
@@ -11,7 +12,8 @@ GEN     := $(shell command -v ninja >/dev/null 2>&1 && echo -G Ninja)
 
 export KARVO_BUILD_ROOT := $(abspath $(BUILD))
 
-.PHONY: all deps native win test test-native test-win dist installer run bench clean art art-files
+.PHONY: all deps native win test test-native test-win dist installer run bench clean art art-files \
+        gallery
 
 all: native win
 
@@ -62,6 +64,9 @@ installer: dist
 
 run: dist
 	@tools/with-wine.sh --keep tools/run-suite.sh $(abspath $(DIST))
+
+gallery: win
+	@tools/gallery.sh $(WIN) $(BUILD)/gallery
 
 bench: native win dist installer
 	@tools/run-benchmarks.sh $(NATIVE) $(WIN)

@@ -1,0 +1,197 @@
+// skin_gallery.exe OUTDIR: every skinned window of the layout tables, built by the window
+// recipe with sample content, its controls put into each state (normal, hover, selected or
+// pressed, disabled) and captured from the screen into OUTDIR/<window>_<state>.bmp, and the
+// main window with its first pages in place as main_composed_<state>.bmp. For people and
+// reviews to look at; `make gallery` turns them into PNG files.
+#include <windows.h>
+
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/text_win.h"
+#include "platform/window_win.h"
+#include "skin/color_edit_win.h"
+#include "skin/image_button_win.h"
+#include "skin/picture_window_win.h"
+#include "skin/profile_name_label_win.h"
+#include "skin/skin_slider_win.h"
+#include "skin/skinned_dialog_win.h"
+#include "skin/window_layouts.h"
+#include "tests/support/pump_win.h"
+#include "tests/support/screen_win.h"
+
+namespace {
+
+using namespace karvo;
+using namespace karvo::skin;
+
+constexpr POINT kCorner{40, 40};
+constexpr const char* kStates[] = {"normal", "hover", "selected", "disabled"};
+
+// Pages and panels are children: they are shown on a plain window of their size.
+class Host final : public platform::Window {
+ public:
+  bool Create(SIZE size) {
+    return Window::Create(::GetModuleHandleW(nullptr),
+                          {.Name = "KarvoGalleryHost",
+                           .Background = static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH))},
+                          "",
+                          {.Style = WS_POPUP | WS_VISIBLE,
+                           .ExStyle = WS_EX_TOPMOST,
+                           .X = kCorner.x,
+                           .Y = kCorner.y,
+                           .Width = size.cx,
+                           .Height = size.cy});
+  }
+};
+
+// What the windows show before their pages fill them in: names, numbers, functions.
+void FillSamples(const SkinnedDialog& window) {
+  static const char* const kFunctions[] = {"Linksklick",
+                                           "Rechtsklick",
+                                           "Mittlere Taste",
+                                           "Zur\xFC"
+                                           "ck",
+                                           "Vorw\xE4rts",
+                                           "CPI +",
+                                           "Makro: Granate"};
+  int label = 0;
+  int function = 0;
+  for (std::size_t i = 0; i < window.ControlCount(); ++i) {
+    const ControlSpec& spec = window.Spec().Controls[i];
+    if (ProfileNameLabel* name = window.NameLabel(i)) {
+      name->SetBackground(RGB(206, 206, 214));
+      name->SetName("Profil " + std::to_string(label + 1), label == 0);
+      ++label;
+    }
+    if (ColorEdit* edit = window.Edit(i)) {
+      std::string text = spec.Kind == ControlKind::DigitsEdit     ? "1600"
+                         : spec.Kind == ControlKind::PasswordEdit ? "geheim"
+                         : spec.Limit > 0 && spec.Limit <= 4      ? "5"
+                                                                  : "Beispiel";
+      if (spec.Limit > 0 && text.size() > static_cast<std::size_t>(spec.Limit)) {
+        text.resize(static_cast<std::size_t>(spec.Limit));
+      }
+      edit->SetUserText(text);
+    }
+    if (SkinSlider* slider = window.Slider(i)) {
+      slider->SetPosition((slider->Min() + slider->Max()) / 2);
+    }
+    ImageButton* button = window.Button(i);
+    if (button && spec.Kind == ControlKind::ButtonLabel) {
+      button->SetCaption(platform::WideFromSuiteText(kFunctions[function++ % 7]));
+    } else if (button && spec.Kind == ControlKind::TextButton) {
+      button->SetCaption(L"80 %");
+    }
+  }
+}
+
+void SetState(const SkinnedDialog& window, int state) {
+  bool firstPicture = true;
+  for (std::size_t i = 0; i < window.ControlCount(); ++i) {
+    if (ImageButton* button = window.Button(i)) {
+      button->SetHover(state == 1);
+      button->SetSelected(state == 2);
+      // The record button shows its recording look while pressed.
+      button->ShowSecondLook(state == 2 && window.Spec().Controls[i].Bitmaps != 0 &&
+                             window.Spec().Controls[i].Kind == ControlKind::Push);
+      ::EnableWindow(button->Hwnd(), state != 3);
+    }
+    if (ColorEdit* edit = window.Edit(i)) ::EnableWindow(edit->Hwnd(), state != 3);
+    if (SkinSlider* slider = window.Slider(i)) slider->Enable(state != 3);
+    // The button pages show a picture while the pointer is over a button's label.
+    if (PictureWindow* picture = window.Picture(i)) {
+      picture->Show(state == 1 && firstPicture);
+      firstPicture = false;
+    }
+  }
+}
+
+bool Capture(HWND hwnd, const std::string& path) {
+  testing::Pump(300);
+  RECT rect{};
+  ::GetWindowRect(hwnd, &rect);
+  const testing::Pixels pixels = testing::CaptureScreen(rect);
+  if (pixels.SaveBmp(path)) return true;
+  std::fprintf(stderr, "skin_gallery: %s not written\n", path.c_str());
+  return false;
+}
+
+bool IsPage(const WindowSpec& spec) { return spec.Shape == WindowShape::Rectangular; }
+
+bool RenderWindow(const WindowSpec& spec, const std::string& out) {
+  Host host;
+  SkinnedDialog window(spec);
+  HWND parent = nullptr;
+  if (IsPage(spec)) {
+    if (!host.Create({spec.Width, spec.Height})) return false;
+    parent = host.Hwnd();
+  }
+  if (!window.CreateModeless(parent, spec.Template)) return false;
+  if (!parent) {
+    ::SetWindowPos(window.Hwnd(), HWND_TOPMOST, kCorner.x, kCorner.y, 0, 0, SWP_NOSIZE);
+  }
+  ::ShowWindow(window.Hwnd(), SW_SHOWNA);
+  FillSamples(window);
+  bool ok = true;
+  for (int state = 0; state < 4; ++state) {
+    SetState(window, state);
+    const std::string path = out + "/" + std::string(spec.Name) + "_" + kStates[state] + ".bmp";
+    ok = Capture(parent ? parent : window.Hwnd(), path) && ok;
+  }
+  return ok;
+}
+
+// The main window with the pages it shows at start in their places.
+bool RenderComposedMain(const std::string& out) {
+  const WindowSpec& mainSpec = FindWindowSpec(WindowId::Main);
+  SkinnedDialog main(mainSpec);
+  if (!main.CreateModeless(nullptr, mainSpec.Template)) return false;
+  ::SetWindowPos(main.Hwnd(), HWND_TOPMOST, kCorner.x, kCorner.y, 0, 0, SWP_NOSIZE);
+  ::ShowWindow(main.Hwnd(), SW_SHOWNA);
+  std::vector<std::unique_ptr<SkinnedDialog>> pages;
+  for (std::size_t i = 0; i < main.ControlCount(); ++i) {
+    const ControlSpec& spec = mainSpec.Controls[i];
+    if (spec.Kind != ControlKind::PageRect) continue;
+    const WindowSpec& pageSpec =
+        FindWindowSpec(spec.Value == 0 ? WindowId::SensitivityPage : WindowId::ButtonPageMode1);
+    auto page = std::make_unique<SkinnedDialog>(pageSpec);
+    if (!page->CreateModeless(main.Hwnd(), pageSpec.Template)) return false;
+    const RECT rect = main.ControlRect(i);
+    ::SetWindowPos(page->Hwnd(), nullptr, rect.left, rect.top, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_SHOWWINDOW);
+    FillSamples(*page);
+    pages.push_back(std::move(page));
+  }
+  FillSamples(main);
+  bool ok = true;
+  for (int state = 0; state < 4; ++state) {
+    SetState(main, state);
+    for (const auto& page : pages) SetState(*page, state);
+    ok = Capture(main.Hwnd(), out + "/main_composed_" + kStates[state] + ".bmp") && ok;
+  }
+  return ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: skin_gallery OUTDIR\n");
+    return 2;
+  }
+  const std::string out = argv[1];
+  ::CreateDirectoryA(out.c_str(), nullptr);
+  bool ok = true;
+  for (const WindowSpec& spec : kWindows) {
+    if (!RenderWindow(spec, out)) {
+      std::fprintf(stderr, "skin_gallery: %s not rendered\n", std::string(spec.Name).c_str());
+      ok = false;
+    }
+  }
+  ok = RenderComposedMain(out) && ok;
+  return ok ? 0 : 1;
+}

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Renders every skinned window of the configurator in every state under Wine and writes PNG
+# files, with one sheet per window (normal and hover above, selected and disabled below):
+#   tools/gallery.sh <win build dir> <output dir>
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+if [ $# -ne 2 ]; then
+  echo "usage: $0 <win build dir> <output dir>" >&2
+  exit 2
+fi
+exe=$(cd "$1" && pwd)/tests/skin/skin_gallery.exe
+[ -f "$exe" ] || { echo "gallery: $exe is not built" >&2; exit 1; }
+mkdir -p "$2"
+out=$(cd "$2" && pwd)
+rm -rf "$out"/*.png "$out/bmp"
+mkdir -p "$out/bmp"
+
+"$root/tools/with-wine.sh" "$root/tools/wine-run" "$exe" "Z:$out/bmp"
+
+for bmp in "$out"/bmp/*.bmp; do
+  convert "$bmp" "$out/$(basename "${bmp%.bmp}").png"
+done
+for normal in "$out"/*_normal.png; do
+  name=$(basename "${normal%_normal.png}")
+  montage "$out/${name}_normal.png" "$out/${name}_hover.png" "$out/${name}_selected.png" \
+    "$out/${name}_disabled.png" -tile 2x2 -geometry +6+6 -background white \
+    "$out/${name}_sheet.png"
+done
+rm -rf "$out/bmp"
+echo "gallery: $(ls "$out"/*_sheet.png | wc -l) windows in $out"
