@@ -112,9 +112,11 @@ std::optional<SIZE> LoadSkinImage(int id, UniqueBitmap& bitmap, HMODULE module) 
     DebugLog("skin image %d: the picture holds no bitmap\r\n", id);
     return std::nullopt;
   }
-  // The picture deletes its bitmap when it is released: the window keeps a copy of its own.
-  UniqueBitmap copy(static_cast<HBITMAP>(::CopyImage(
-      reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(handle)), IMAGE_BITMAP, 0, 0, 0)));
+  // The picture deletes its bitmap when it is released: the window keeps a copy of its own, a
+  // section like the decoded one, which copies without a conversion to the display's format.
+  UniqueBitmap copy(static_cast<HBITMAP>(
+      ::CopyImage(reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(handle)), IMAGE_BITMAP, 0, 0,
+                  LR_CREATEDIBSECTION)));
   const std::optional<SIZE> extent = BitmapSize(copy.Get());
   if (!extent) {
     DebugLog("skin image %d: the decoded bitmap was not copied\r\n", id);
