@@ -58,6 +58,17 @@ using skin_test::Shows;
   return ::testing::AssertionSuccess();
 }
 
+// Enumerating the thread's windows stops at a visible tooltip showing *text.
+BOOL CALLBACK NotTheTooltipShowing(HWND hwnd, LPARAM text) {
+  wchar_t shown[128] = {};
+  wchar_t kind[32] = {};
+  const bool found = ::IsWindowVisible(hwnd) && ::GetClassNameW(hwnd, kind, 32) > 0 &&
+                     std::wstring(kind) == L"tooltips_class32" &&
+                     ::GetWindowTextW(hwnd, shown, 128) > 0 &&
+                     *reinterpret_cast<const std::wstring*>(text) == shown;
+  return found ? FALSE : TRUE;
+}
+
 // A bitmap of 32-bit pixels (0x00RRGGBB), width per row.
 UniqueBitmap MakeBitmap(int width, const std::vector<std::uint32_t>& pixels) {
   const int height = static_cast<int>(pixels.size()) / width;
@@ -240,6 +251,14 @@ TEST_F(SkinnedMainWindow, HoverEndsWithTheCaptureUnlessTheButtonIsHeld) {
   ASSERT_TRUE(MoveTo(CentreOf(exit)));
   EXPECT_EQ(::GetCapture(), button->Hwnd());
   EXPECT_TRUE(button->Hover());
+  // Resting there, the pointer brings up the layout's tooltip.
+  const std::wstring tip = L"Close the application without saving the changes to the devices";
+  EXPECT_TRUE(karvo::testing::PumpUntil(
+      [&] {
+        return !::EnumThreadWindows(::GetCurrentThreadId(), &NotTheTooltipShowing,
+                                    reinterpret_cast<LPARAM>(&tip));
+      },
+      3000));
   // Straight onto another window.
   ASSERT_TRUE(karvo::testing::MoveMouse({5, 5}));
   Settle();
