@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <string>
@@ -180,6 +181,69 @@ TEST(SkinnedWindow, MainWindowTakesSizePlaceAndOutlineFromItsPictures) {
   EXPECT_EQ(pageRect.left, window.left);
   EXPECT_EQ(pageRect.right - pageRect.left, 430);
   EXPECT_EQ(pageRect.bottom - pageRect.top, 440);
+}
+
+// Pictures that are not there (9101..9105) or do not decode (9100), and a thumb bitmap that is
+// not there (9106): the window is built all the same, only without those looks.
+constexpr ControlSpec kMissingArtControls[] = {
+    {.Layout = "Button,20,20,60,20,A tip", .Kind = ControlKind::Push},
+    {.Layout = "Name,20,50,60,20,", .Kind = ControlKind::NameLabel},
+    {.Layout = "Field,20,80,60,14,", .Kind = ControlKind::Edit, .Limit = 8},
+    {.Layout = "Slider,100,20,200,10,",
+     .Kind = ControlKind::Slider,
+     .Id = 10,
+     .Slider = {IDB_THUMB_CPI, 1, 7}},
+    {.Layout = "Picture,100,50,50,50,", .Kind = ControlKind::Picture, .Value = 9105},
+    {.Layout = "No thumb,100,120,200,10,",
+     .Kind = ControlKind::Slider,
+     .Id = 11,
+     .Slider = {9106, 1, 7}},
+};
+constexpr WindowSpec kMissingArt{WindowId::ConfirmDialog,
+                                 "missing_art",
+                                 IDD_CONFIRM_DIALOG,
+                                 ImageSetFrom(9100),
+                                 372,
+                                 166,
+                                 WindowShape::Rounded,
+                                 kMissingArtControls,
+                                 ""};
+
+TEST(SkinnedWindow, MissingOrUndecodablePicturesLeaveEmptyLooksAndAWorkingWindow) {
+  UniqueBitmap kept(::CreateBitmap(4, 4, 1, 32, nullptr));
+  const HBITMAP before = kept.Get();
+  for (int id : {9100, 9101}) {
+    EXPECT_FALSE(LoadSkinImage(id, kept)) << id;
+    EXPECT_EQ(kept.Get(), before) << id;
+  }
+  UniqueBitmap crop;
+  platform::WindowDc screen(nullptr);
+  CropImage(screen.Get(), crop, nullptr, {0, 0, 10, 10});
+  EXPECT_FALSE(crop);
+
+  NotedWindow window(kMissingArt);
+  ASSERT_TRUE(window.CreateModeless(nullptr, kMissingArt.Template));
+  ::ShowWindow(window.Hwnd(), SW_SHOW);
+  RECT rect{};
+  ::GetWindowRect(window.Hwnd(), &rect);
+  EXPECT_EQ(rect.right - rect.left, 372);
+  EXPECT_EQ(rect.bottom - rect.top, 166);
+  UniqueRegion outline(::CreateRectRgn(0, 0, 0, 0));
+  EXPECT_EQ(::GetWindowRgn(window.Hwnd(), outline.Get()), ERROR);
+  ASSERT_NE(window.Button(0), nullptr);
+  EXPECT_NE(window.NameLabel(1), nullptr);
+  EXPECT_NE(window.Edit(2), nullptr);
+  EXPECT_NE(window.Slider(3), nullptr);
+  EXPECT_NE(window.Picture(4), nullptr);
+  EXPECT_EQ(window.Slider(5), nullptr);
+  // It paints, and its button still clicks.
+  ::RedrawWindow(window.Hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  ::SendMessageW(window.Button(0)->Hwnd(), BM_CLICK, 0, 0);
+  karvo::testing::Pump(50);
+  const std::vector<NotedWindow::Note> commands = window.Take(WM_COMMAND);
+  EXPECT_EQ(std::count(commands.begin(), commands.end(),
+                       NotedWindow::Note{WM_COMMAND, WPARAM(window.ControlId(0)), BN_CLICKED}),
+            1);
 }
 
 class SkinnedMainWindow : public ::testing::Test {
