@@ -70,7 +70,11 @@ void ImageButton::SetImages(const RECT& rect, HBITMAP normalSource, HBITMAP hove
   CropImage(screen.Get(), m_first.Disabled, disabledSource, rect);
   if (!m_hwnd) return;
   const LONG style = ::GetWindowLongW(m_hwnd, GWL_STYLE);
-  ::SetWindowLongW(m_hwnd, GWL_STYLE, (style & ~(WS_BORDER | WS_TABSTOP)) | BS_OWNERDRAW);
+  ::SetLastError(0);
+  if (!::SetWindowLongW(m_hwnd, GWL_STYLE, (style & ~(WS_BORDER | WS_TABSTOP)) | BS_OWNERDRAW) &&
+      ::GetLastError() != 0) {
+    platform::DebugLogLastError("SetWindowLong(image button style)");
+  }
   Redraw();
 }
 
@@ -163,7 +167,15 @@ LRESULT ImageButton::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return DefaultProc(WM_LBUTTONDOWN, wParam, lParam);
     case WM_LBUTTONUP:
       if (m_toggleMode) {
-        OnLeftButtonUp();
+        FlipAndReport();
+        return 0;
+      }
+      break;
+    case WM_KEYUP:
+      // The space bar clicks a focused button: a check box must flip then too, not only
+      // report a click.
+      if (m_toggleMode && wParam == VK_SPACE) {
+        FlipAndReport();
         return 0;
       }
       break;
@@ -214,7 +226,7 @@ void ImageButton::OnLeftButtonDown() {
   if (top && ::GetActiveWindow() != top) ::SetActiveWindow(top);
 }
 
-void ImageButton::OnLeftButtonUp() {
+void ImageButton::FlipAndReport() {
   m_selected = !m_selected;
   Redraw();
   // Without the stock release the button is still pushed and holds the capture; losing it

@@ -60,7 +60,7 @@ class ImageButton final : public platform::SubclassedControl {
  private:
   void OnMouseMove(WPARAM keys, POINT point);
   void OnLeftButtonDown();
-  void OnLeftButtonUp();
+  void FlipAndReport();
   void EndHover();
   void Redraw();
   void RelayToTooltip(UINT message, WPARAM wParam, LPARAM lParam);

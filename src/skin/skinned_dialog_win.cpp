@@ -172,7 +172,11 @@ bool SkinnedDialog::OnInit() {
   if (!m_filteringKeys) m_filteringKeys = AcquireKeyFilter();
   // The surface is painted in one piece from the background: it must not paint over the
   // controls, which paint themselves.
-  ::SetWindowLongW(m_hwnd, GWL_STYLE, ::GetWindowLongW(m_hwnd, GWL_STYLE) | WS_CLIPCHILDREN);
+  ::SetLastError(0);
+  if (!::SetWindowLongW(m_hwnd, GWL_STYLE, ::GetWindowLongW(m_hwnd, GWL_STYLE) | WS_CLIPCHILDREN) &&
+      ::GetLastError() != 0) {
+    platform::DebugLogLastError("SetWindowLong(WS_CLIPCHILDREN)");
+  }
 
   UniqueBitmap disabled;
   UniqueBitmap selected;

@@ -374,10 +374,15 @@ TEST_F(SkinnedMainWindow, CheckBoxOnAPageFlipsAndReportsOnEveryRelease) {
     EXPECT_TRUE(Shows(page.Hwnd(), rect,
                       expected ? pageSpec.Images.Selected : pageSpec.Images.Hover, "check_click"));
   }
-  // Disabled under the pointer: the hover ends, and one click was told for each release.
+  // The space bar on the focused box flips it as well.
+  ::SetFocus(box->Hwnd());
+  ASSERT_TRUE(karvo::testing::TapKey(VK_SPACE));
+  Settle();
+  EXPECT_FALSE(box->Selected());
+  // Disabled under the pointer: the hover ends, and one click was told for each flip.
   ::EnableWindow(box->Hwnd(), FALSE);
   EXPECT_TRUE(Shows(page.Hwnd(), rect, pageSpec.Images.Disabled, "check_disabled"));
-  EXPECT_TRUE(HoversPairedAroundClicks(page.Notes, 0, id, 3));
+  EXPECT_TRUE(HoversPairedAroundClicks(page.Notes, 0, id, 4));
 }
 
 // The user's hand on a modal dialog, from another thread: Enter and Escape close nothing, the
