@@ -63,9 +63,9 @@ constexpr MenuItemKind KindOf(const MenuEntry& entry) {
 
 // An entry's size, from its kind: separators and hidden entries by their fixed
 // heights, commands and submenus by the menu's item height and their text.
-inline MenuItemSize MeasureEntry(const MenuEntry& entry, std::size_t textLength,
-                                 std::int32_t itemHeight, std::int32_t itemWidth) {
-  switch (KindOf(entry)) {
+inline MenuItemSize MeasureEntry(MenuItemKind kind, std::size_t textLength, std::int32_t itemHeight,
+                                 std::int32_t itemWidth) {
+  switch (kind) {
     case MenuItemKind::Separator:
       return MeasureMenuItem(kMenuSeparatorId, textLength, itemHeight, itemWidth);
     case MenuItemKind::Hidden:

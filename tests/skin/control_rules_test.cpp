@@ -85,7 +85,7 @@ TEST(MenuMetrics, SubmenusOfTheEditorsTakeFullHeightWhateverTheirCommand) {
     entry.Command = c.command;
     entry.SubmenuItemWidth = c.submenuWidth;
     EXPECT_EQ(KindOf(entry), c.kind) << c.command << " " << c.submenuWidth;
-    EXPECT_EQ(MeasureEntry(entry, 4, kMenuDefaultItemHeight, 90).Height, c.height)
+    EXPECT_EQ(MeasureEntry(KindOf(entry), 4, kMenuDefaultItemHeight, 90).Height, c.height)
         << c.command << " " << c.submenuWidth;
   }
 }

@@ -1,0 +1,155 @@
+// The editable list as the macro manager's user meets it: names typed into new lines,
+// a pause edited in place, Enter, Escape and clicks, and what its owner is told.
+#include "skin/editable_list_win.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/window_win.h"
+#include "tests/support/pump_win.h"
+#include "tests/support/screen_input_win.h"
+
+namespace karvo::skin {
+namespace {
+
+using karvo::testing::KeysOf;
+using karvo::testing::PumpUntil;
+using karvo::testing::TypeKeys;
+
+constexpr DWORD kBoundMs = 10000;
+constexpr COLORREF kListBackground = RGB(90, 106, 120);
+constexpr RECT kListRect{20, 20, 125, 293};
+
+// The list's owner: records what the list tells it.
+class ListOwner : public platform::Window {
+ public:
+  bool Create() {
+    platform::WindowClass windowClass{"KarvoListTestOwner"};
+    windowClass.Cursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    return Window::Create(::GetModuleHandleW(nullptr), windowClass, "list owner",
+                          {WS_POPUP | WS_VISIBLE, 0, 300, 100, 160, 320}) &&
+           ::SetForegroundWindow(m_hwnd);
+  }
+  std::vector<std::pair<UINT, WPARAM>> Told;
+
+ protected:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+    if (message == kMsgListCommitted || message == kMsgListRightButton) {
+      Told.emplace_back(message, wParam);
+    }
+    return DefaultProc(message, wParam, lParam);
+  }
+};
+
+class EditableListWinTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(m_owner.Create());
+    ASSERT_TRUE(m_list.Create(m_owner.Hwnd(), kListRect, 4096));
+    m_list.SetColours(kListBackground, RGB(255, 255, 255));
+    m_list.AddLine("alpha", 0x00010000 | 231);
+    m_list.AddLine("150 ms", 0x00020000 | 229);
+    m_list.AddLine("gamma", 0);
+  }
+
+  // Types the keys into the open edit box and waits until it has closed.
+  void TypeAndClose(const std::vector<WORD>& keys) {
+    ASSERT_NE(m_list.EditBox(), nullptr);
+    ASSERT_EQ(::GetFocus(), m_list.EditBox());
+    ASSERT_TRUE(TypeKeys(keys));
+    ASSERT_TRUE(PumpUntil([&] { return m_list.EditBox() == nullptr; }, kBoundMs));
+    karvo::testing::Pump(50);  // a 1524 posted at the close arrives
+  }
+
+  std::vector<std::string> Texts() const {
+    std::vector<std::string> texts;
+    for (const ListLine& line : m_list.Model().Lines()) texts.push_back(line.Text);
+    return texts;
+  }
+
+  RECT LineOnScreen(int index) {
+    RECT line{};
+    ::SendMessageW(m_list.Hwnd(), LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&line));
+    ::MapWindowPoints(m_list.Hwnd(), nullptr, reinterpret_cast<POINT*>(&line), 2);
+    return line;
+  }
+
+  ListOwner m_owner;
+  EditableList m_list;
+};
+
+std::vector<WORD> With(std::vector<WORD> keys, WORD last) {
+  keys.push_back(last);
+  return keys;
+}
+
+TEST_F(EditableListWinTest, TypedEditsCommitTrimmedAndBlanksLettersAndEscapeLeaveNothing) {
+  using Told = std::vector<std::pair<UINT, WPARAM>>;
+  // A new name, trimmed, told with its line.
+  ASSERT_TRUE(m_list.BeginNewEntry());
+  EXPECT_FALSE(m_list.BeginNewEntry()) << "one edit at a time";
+  TypeAndClose(With(KeysOf("  sprint  "), VK_RETURN));
+  EXPECT_EQ(m_owner.Told, (Told{{kMsgListCommitted, 3}}));
+  EXPECT_EQ(Texts(), (std::vector<std::string>{"alpha", "150 ms", "gamma", "sprint"}));
+  EXPECT_EQ(::SendMessageW(m_list.Hwnd(), LB_GETCURSEL, 0, 0), 3);
+
+  // Blanks only, and Escape: the new line goes and the owner hears nothing.
+  ASSERT_TRUE(m_list.BeginNewEntry());
+  TypeAndClose(With(KeysOf("   "), VK_RETURN));
+  ASSERT_TRUE(m_list.BeginNewEntry());
+  TypeAndClose(With(KeysOf("abc"), VK_ESCAPE));
+  EXPECT_EQ(m_owner.Told.size(), 1u);
+  EXPECT_EQ(::SendMessageW(m_list.Hwnd(), LB_GETCOUNT, 0, 0), 4);
+
+  // A pause edited right of its bitmap: the letter is refused, the value kept.
+  m_list.Select(1);
+  ASSERT_TRUE(m_list.EditSelectedValue());
+  RECT box{};
+  ::GetWindowRect(m_list.EditBox(), &box);
+  EXPECT_GE(box.left, LineOnScreen(1).left + kListIconLeft + kListIconColumn);
+  TypeAndClose(With(KeysOf("7a8"), VK_RETURN));
+  EXPECT_EQ(m_owner.Told.back(), (std::pair<UINT, WPARAM>{kMsgListCommitted, 1}));
+  EXPECT_EQ(m_list.Model().Lines()[1].Text, "78");
+  EXPECT_EQ(m_list.Model().Lines()[1].Value, 0x00020000u | 229);
+
+  // A click back on the list commits the name being typed; a right press is reported.
+  ASSERT_TRUE(m_list.BeginNewEntry());
+  ASSERT_TRUE(TypeKeys(KeysOf("zed")));
+  ASSERT_TRUE(PumpUntil([&] { return ::GetWindowTextLengthW(m_list.EditBox()) == 3; }, kBoundMs));
+  const RECT first = LineOnScreen(0);
+  ASSERT_TRUE(karvo::testing::ClickAt({first.left + 60, (first.top + first.bottom) / 2}));
+  ASSERT_TRUE(PumpUntil([&] { return m_owner.Told.size() == 3; }, kBoundMs));
+  EXPECT_EQ(m_owner.Told.back(), (std::pair<UINT, WPARAM>{kMsgListCommitted, 4}));
+  EXPECT_EQ(Texts().back(), "zed");
+  EXPECT_EQ(m_list.EditBox(), nullptr);
+  ASSERT_TRUE(karvo::testing::ClickAt({first.left + 60, LineOnScreen(4).bottom + 20}, true));
+  ASSERT_TRUE(PumpUntil([&] { return m_owner.Told.size() == 4; }, kBoundMs));
+  EXPECT_EQ(m_owner.Told.back().first, kMsgListRightButton);
+}
+
+TEST_F(EditableListWinTest, LinesDrawTheirBitmapOnTheOwnersColours) {
+  m_list.Select(0);
+  ASSERT_TRUE(::SetFocus(m_owner.Hwnd()) || ::GetFocus() == m_owner.Hwnd());
+  ::RedrawWindow(m_list.Hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  karvo::testing::Pump(100);
+  const karvo::testing::ScreenCapture shot;
+  shot.SaveBmp(std::string(KARVO_SKIN_TEST_DIR) + "/list_filled.bmp");
+  const RECT first = LineOnScreen(0);
+  const RECT icon{first.left + kListIconLeft, first.top + kListIconTop,
+                  first.left + kListIconLeft + 12, first.top + kListIconTop + 12};
+  EXPECT_LT(shot.Count(icon, kListBackground), 12 * 12) << "the key-press bitmap";
+  EXPECT_GT(shot.Count(first, RGB(255, 255, 255)), 20) << "white behind the selected text";
+  const RECT third = LineOnScreen(2);
+  RECT empty{};
+  ::GetWindowRect(m_list.Hwnd(), &empty);
+  empty.top = third.bottom;
+  EXPECT_EQ(shot.Count(empty, kListBackground),
+            (empty.right - empty.left) * (empty.bottom - empty.top));
+}
+
+}  // namespace
+}  // namespace karvo::skin
