@@ -9,6 +9,7 @@
 #include "platform/debug_log.h"
 #include "platform/dyn_calls_win.h"
 #include "platform/text_win.h"
+#include "skin/skin_fonts_win.h"
 
 namespace karvo::skin {
 
@@ -23,7 +24,6 @@ constexpr UINT kEditKeyMessage = WM_APP + 24;
 constexpr int kEditBoxId = 1;
 constexpr int kWheelNotch = WHEEL_DELTA;
 
-constexpr wchar_t kListFace[] = L"Arial";
 constexpr int kListFontHeight = 14;
 constexpr int kListFontWidth = 5;
 constexpr int kListFontWeight = 300;
@@ -115,10 +115,7 @@ bool EditableList::Create(HWND parent, const RECT& rect, int id, HINSTANCE resou
   if (IsListError(::SendMessageW(m_hwnd, LB_SETITEMHEIGHT, 0, kListLineHeight))) {
     DebugLog("LB_SETITEMHEIGHT failed\r\n");
   }
-  m_font.Reset(::CreateFontW(kListFontHeight, kListFontWidth, 0, 0, kListFontWeight, FALSE, FALSE,
-                             FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                             DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, kListFace));
-  if (!m_font) DebugLog("CreateFontW(list) failed\r\n");
+  m_font = ArialFont(kListFontHeight, kListFontWidth, kListFontWeight);
   SetColours(m_background, m_highlight);
   return true;
 }

@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "platform/suite_names.h"
-#include "tests/support/screen_input_win.h"
 
 namespace {
 
@@ -389,7 +388,77 @@ TEST_F(OsdProgramTest, ProfileTextFromItsFileSetsTheMessageWidth) {
   EXPECT_EQ(ObserveUntilGone(), expected);
 }
 
-using karvo::testing::ScreenCapture;
+// The screen as the user sees it, 32 bits a pixel, top row first.
+class ScreenCapture {
+ public:
+  ScreenCapture() {
+    m_width = ::GetSystemMetrics(SM_CXSCREEN);
+    m_height = ::GetSystemMetrics(SM_CYSCREEN);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = m_width;
+    info.bmiHeader.biHeight = -m_height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    HDC screen = ::GetDC(nullptr);
+    HDC memory = ::CreateCompatibleDC(screen);
+    void* bits = nullptr;
+    HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bitmap && bits) {
+      HGDIOBJ old = ::SelectObject(memory, bitmap);
+      m_ok = ::BitBlt(memory, 0, 0, m_width, m_height, screen, 0, 0, SRCCOPY) != 0;
+      ::GdiFlush();
+      const auto* pixels = static_cast<const DWORD*>(bits);
+      m_pixels.assign(pixels, pixels + static_cast<size_t>(m_width) * m_height);
+      ::SelectObject(memory, old);
+      ::DeleteObject(bitmap);
+    }
+    ::DeleteDC(memory);
+    ::ReleaseDC(nullptr, screen);
+  }
+  bool Ok() const { return m_ok; }
+  COLORREF At(int x, int y) const {
+    if (x < 0 || y < 0 || x >= m_width || y >= m_height) return CLR_INVALID;
+    DWORD p = m_pixels[static_cast<size_t>(y) * m_width + x];
+    return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+  }
+  int Count(const RECT& r, COLORREF colour) const {
+    int n = 0;
+    for (int y = r.top; y < r.bottom; ++y)
+      for (int x = r.left; x < r.right; ++x) n += At(x, y) == colour;
+    return n;
+  }
+  bool SaveBmp(const std::string& path) const {
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return false;
+    BITMAPINFOHEADER header{};
+    header.biSize = sizeof header;
+    header.biWidth = m_width;
+    header.biHeight = m_height;  // bottom-up, which every viewer reads
+    header.biPlanes = 1;
+    header.biBitCount = 32;
+    header.biCompression = BI_RGB;
+    const DWORD imageSize = static_cast<DWORD>(m_pixels.size() * 4);
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof header;
+    file.bfSize = file.bfOffBits + imageSize;
+    bool ok = std::fwrite(&file, sizeof file, 1, f) == 1 &&
+              std::fwrite(&header, sizeof header, 1, f) == 1;
+    for (int y = m_height - 1; ok && y >= 0; --y) {
+      ok = std::fwrite(&m_pixels[static_cast<size_t>(y) * m_width], 4, m_width, f) ==
+           static_cast<size_t>(m_width);
+    }
+    return std::fclose(f) == 0 && ok;
+  }
+
+ private:
+  int m_width = 0;
+  int m_height = 0;
+  bool m_ok = false;
+  std::vector<DWORD> m_pixels;
+};
 
 struct Scheme {
   const char* name;

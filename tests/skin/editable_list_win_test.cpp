@@ -10,15 +10,14 @@
 #include <vector>
 
 #include "platform/window_win.h"
+#include "tests/support/input_win.h"
 #include "tests/support/pump_win.h"
-#include "tests/support/screen_input_win.h"
+#include "tests/support/screen_win.h"
 
 namespace karvo::skin {
 namespace {
 
-using karvo::testing::KeysOf;
 using karvo::testing::PumpUntil;
-using karvo::testing::TypeKeys;
 
 constexpr DWORD kBoundMs = 10000;
 constexpr COLORREF kListBackground = RGB(90, 106, 120);
@@ -45,6 +44,23 @@ class ListOwner : public platform::Window {
   }
 };
 
+// Lower-case letters, digits and blanks typed key by key, then `last`.
+bool Type(const std::string& text, WORD last = 0) {
+  for (char c : text) {
+    const WORD key = c >= 'a' && c <= 'z' ? static_cast<WORD>(c - 'a' + 'A') : static_cast<WORD>(c);
+    if (!karvo::testing::TapKey(key)) return false;
+  }
+  return last == 0 || karvo::testing::TapKey(last);
+}
+
+bool Click(POINT at, DWORD down, DWORD up) {
+  INPUT buttons[2] = {};
+  buttons[0].type = buttons[1].type = INPUT_MOUSE;
+  buttons[0].mi.dwFlags = down;
+  buttons[1].mi.dwFlags = up;
+  return karvo::testing::MoveMouse(at) && ::SendInput(2, buttons, sizeof(INPUT)) == 2;
+}
+
 class EditableListWinTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -56,11 +72,11 @@ class EditableListWinTest : public ::testing::Test {
     m_list.AddLine("gamma", 0);
   }
 
-  // Types the keys into the open edit box and waits until it has closed.
-  void TypeAndClose(const std::vector<WORD>& keys) {
+  // Types into the open edit box, ends with `last` and waits until the box has closed.
+  void TypeAndClose(const std::string& text, WORD last) {
     ASSERT_NE(m_list.EditBox(), nullptr);
     ASSERT_EQ(::GetFocus(), m_list.EditBox());
-    ASSERT_TRUE(TypeKeys(keys));
+    ASSERT_TRUE(Type(text, last));
     ASSERT_TRUE(PumpUntil([&] { return m_list.EditBox() == nullptr; }, kBoundMs));
     karvo::testing::Pump(50);  // a 1524 posted at the close arrives
   }
@@ -82,26 +98,21 @@ class EditableListWinTest : public ::testing::Test {
   EditableList m_list;
 };
 
-std::vector<WORD> With(std::vector<WORD> keys, WORD last) {
-  keys.push_back(last);
-  return keys;
-}
-
 TEST_F(EditableListWinTest, TypedEditsCommitTrimmedAndBlanksLettersAndEscapeLeaveNothing) {
   using Told = std::vector<std::pair<UINT, WPARAM>>;
   // A new name, trimmed, told with its line.
   ASSERT_TRUE(m_list.BeginNewEntry());
   EXPECT_FALSE(m_list.BeginNewEntry()) << "one edit at a time";
-  TypeAndClose(With(KeysOf("  sprint  "), VK_RETURN));
+  TypeAndClose("  sprint  ", VK_RETURN);
   EXPECT_EQ(m_owner.Told, (Told{{kMsgListCommitted, 3}}));
   EXPECT_EQ(Texts(), (std::vector<std::string>{"alpha", "150 ms", "gamma", "sprint"}));
   EXPECT_EQ(::SendMessageW(m_list.Hwnd(), LB_GETCURSEL, 0, 0), 3);
 
   // Blanks only, and Escape: the new line goes and the owner hears nothing.
   ASSERT_TRUE(m_list.BeginNewEntry());
-  TypeAndClose(With(KeysOf("   "), VK_RETURN));
+  TypeAndClose("   ", VK_RETURN);
   ASSERT_TRUE(m_list.BeginNewEntry());
-  TypeAndClose(With(KeysOf("abc"), VK_ESCAPE));
+  TypeAndClose("abc", VK_ESCAPE);
   EXPECT_EQ(m_owner.Told.size(), 1u);
   EXPECT_EQ(::SendMessageW(m_list.Hwnd(), LB_GETCOUNT, 0, 0), 4);
 
@@ -111,22 +122,24 @@ TEST_F(EditableListWinTest, TypedEditsCommitTrimmedAndBlanksLettersAndEscapeLeav
   RECT box{};
   ::GetWindowRect(m_list.EditBox(), &box);
   EXPECT_GE(box.left, LineOnScreen(1).left + kListIconLeft + kListIconColumn);
-  TypeAndClose(With(KeysOf("7a8"), VK_RETURN));
+  TypeAndClose("7a8", VK_RETURN);
   EXPECT_EQ(m_owner.Told.back(), (std::pair<UINT, WPARAM>{kMsgListCommitted, 1}));
   EXPECT_EQ(m_list.Model().Lines()[1].Text, "78");
   EXPECT_EQ(m_list.Model().Lines()[1].Value, 0x00020000u | 229);
 
   // A click back on the list commits the name being typed; a right press is reported.
   ASSERT_TRUE(m_list.BeginNewEntry());
-  ASSERT_TRUE(TypeKeys(KeysOf("zed")));
+  ASSERT_TRUE(Type("zed"));
   ASSERT_TRUE(PumpUntil([&] { return ::GetWindowTextLengthW(m_list.EditBox()) == 3; }, kBoundMs));
   const RECT first = LineOnScreen(0);
-  ASSERT_TRUE(karvo::testing::ClickAt({first.left + 60, (first.top + first.bottom) / 2}));
+  ASSERT_TRUE(Click({first.left + 60, (first.top + first.bottom) / 2}, MOUSEEVENTF_LEFTDOWN,
+                    MOUSEEVENTF_LEFTUP));
   ASSERT_TRUE(PumpUntil([&] { return m_owner.Told.size() == 3; }, kBoundMs));
   EXPECT_EQ(m_owner.Told.back(), (std::pair<UINT, WPARAM>{kMsgListCommitted, 4}));
   EXPECT_EQ(Texts().back(), "zed");
   EXPECT_EQ(m_list.EditBox(), nullptr);
-  ASSERT_TRUE(karvo::testing::ClickAt({first.left + 60, LineOnScreen(4).bottom + 20}, true));
+  ASSERT_TRUE(Click({first.left + 60, LineOnScreen(4).bottom + 20}, MOUSEEVENTF_RIGHTDOWN,
+                    MOUSEEVENTF_RIGHTUP));
   ASSERT_TRUE(PumpUntil([&] { return m_owner.Told.size() == 4; }, kBoundMs));
   EXPECT_EQ(m_owner.Told.back().first, kMsgListRightButton);
 }
@@ -136,19 +149,28 @@ TEST_F(EditableListWinTest, LinesDrawTheirBitmapOnTheOwnersColours) {
   ASSERT_TRUE(::SetFocus(m_owner.Hwnd()) || ::GetFocus() == m_owner.Hwnd());
   ::RedrawWindow(m_list.Hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
   karvo::testing::Pump(100);
-  const karvo::testing::ScreenCapture shot;
+  RECT window{};
+  ::GetWindowRect(m_list.Hwnd(), &window);
+  const karvo::testing::Pixels shot = karvo::testing::CaptureScreen(window);
   shot.SaveBmp(std::string(KARVO_SKIN_TEST_DIR) + "/list_filled.bmp");
+  // Counts a colour in a rectangle of the list's window.
+  auto count = [&](RECT r, COLORREF colour) {
+    ::OffsetRect(&r, -window.left, -window.top);
+    const std::uint32_t rgb =
+        (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
+    int n = 0;
+    for (int y = r.top; y < r.bottom; ++y) {
+      for (int x = r.left; x < r.right; ++x) n += shot.At(x, y) == rgb;
+    }
+    return n;
+  };
   const RECT first = LineOnScreen(0);
   const RECT icon{first.left + kListIconLeft, first.top + kListIconTop,
                   first.left + kListIconLeft + 12, first.top + kListIconTop + 12};
-  EXPECT_LT(shot.Count(icon, kListBackground), 12 * 12) << "the key-press bitmap";
-  EXPECT_GT(shot.Count(first, RGB(255, 255, 255)), 20) << "white behind the selected text";
-  const RECT third = LineOnScreen(2);
-  RECT empty{};
-  ::GetWindowRect(m_list.Hwnd(), &empty);
-  empty.top = third.bottom;
-  EXPECT_EQ(shot.Count(empty, kListBackground),
-            (empty.right - empty.left) * (empty.bottom - empty.top));
+  EXPECT_LT(count(icon, kListBackground), 12 * 12) << "the key-press bitmap";
+  EXPECT_GT(count(first, RGB(255, 255, 255)), 20) << "white behind the selected text";
+  const RECT empty{window.left, LineOnScreen(2).bottom, window.right, window.bottom};
+  EXPECT_EQ(count(empty, kListBackground), (empty.right - empty.left) * (empty.bottom - empty.top));
 }
 
 }  // namespace

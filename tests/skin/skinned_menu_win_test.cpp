@@ -10,15 +10,15 @@
 
 #include "platform/window_win.h"
 #include "skin/menu_frame_win.h"
+#include "tests/support/input_win.h"
 #include "tests/support/pump_win.h"
-#include "tests/support/screen_input_win.h"
+#include "tests/support/screen_win.h"
 
 namespace karvo::skin {
 namespace {
 
-using karvo::testing::ClickAt;
-using karvo::testing::MovePointer;
-using karvo::testing::ScreenCapture;
+using karvo::testing::MoveMouse;
+using karvo::testing::Pixels;
 
 constexpr DWORD kBoundMs = 10000;
 constexpr COLORREF kSelection = RGB(165, 28, 28);
@@ -60,15 +60,42 @@ HWND OpenMenuWindow(HWND other = nullptr) {
 POINT Centre(const RECT& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
 LONG Area(const RECT& r) { return (r.right - r.left) * (r.bottom - r.top); }
 
+// The whole screen, so that screen coordinates index it.
+Pixels Screen() {
+  return karvo::testing::CaptureScreen(
+      {0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)});
+}
+
+bool Is(const Pixels& shot, int x, int y, COLORREF colour) {
+  return shot.At(x, y) ==
+         (((colour & 0xFFu) << 16) | (colour & 0xFF00u) | ((colour >> 16) & 0xFFu));
+}
+
+int Count(const Pixels& shot, const RECT& r, COLORREF colour) {
+  int n = 0;
+  for (int y = r.top; y < r.bottom; ++y) {
+    for (int x = r.left; x < r.right; ++x) n += Is(shot, x, y, colour);
+  }
+  return n;
+}
+
+bool Click(POINT at, DWORD down, DWORD up) {
+  INPUT buttons[2] = {};
+  buttons[0].type = buttons[1].type = INPUT_MOUSE;
+  buttons[0].mi.dwFlags = down;
+  buttons[1].mi.dwFlags = up;
+  return MoveMouse(at) && ::SendInput(2, buttons, sizeof(INPUT)) == 2;
+}
+
 // The one-pixel ring `inset` pixels inside r: how many of its pixels have colour.
-::testing::AssertionResult RingIs(const ScreenCapture& shot, RECT r, int inset, COLORREF colour) {
+::testing::AssertionResult RingIs(const Pixels& shot, RECT r, int inset, COLORREF colour) {
   ::InflateRect(&r, -inset, -inset);
   int wrong = 0;
   for (int x = r.left; x < r.right; ++x) {
-    wrong += (shot.At(x, r.top) != colour) + (shot.At(x, r.bottom - 1) != colour);
+    wrong += !Is(shot, x, r.top, colour) + !Is(shot, x, r.bottom - 1, colour);
   }
   for (int y = r.top + 1; y < r.bottom - 1; ++y) {
-    wrong += (shot.At(r.left, y) != colour) + (shot.At(r.right - 1, y) != colour);
+    wrong += !Is(shot, r.left, y, colour) + !Is(shot, r.right - 1, y, colour);
   }
   if (wrong == 0) return ::testing::AssertionSuccess();
   return ::testing::AssertionFailure() << wrong << " pixels of ring " << inset << " differ";
@@ -82,7 +109,7 @@ struct Seen {
   RECT Items[6]{};
   RECT SubItems[2]{};
   bool PropertyWhileOpen = false;
-  ScreenCapture Top, Sub;
+  Pixels Top, Sub;
 };
 
 TEST(SkinnedMenuWinTest, OpenMenuShowsItsLookAndTheRightButtonChoosesFromASubmenu) {
@@ -108,7 +135,8 @@ TEST(SkinnedMenuWinTest, OpenMenuShowsItsLookAndTheRightButtonChoosesFromASubmen
   std::thread user([&] {
     auto fail = [&](const char* what) {
       seen.Failure = what;
-      karvo::testing::TypeKeys({VK_ESCAPE, VK_ESCAPE});
+      karvo::testing::TapKey(VK_ESCAPE);
+      karvo::testing::TapKey(VK_ESCAPE);
     };
     HWND top = OpenMenuWindow();
     if (!top) return fail("no menu window");
@@ -116,30 +144,34 @@ TEST(SkinnedMenuWinTest, OpenMenuShowsItsLookAndTheRightButtonChoosesFromASubmen
     seen.PropertyWhileOpen = ::GetPropW(top, kMenuOldProcProperty) != nullptr;
     ::GetWindowRect(top, &seen.TopFrame);
     for (int i = 0; i < 6; ++i) ::GetMenuItemRect(nullptr, menu.Handle(), i, &seen.Items[i]);
-    if (!MovePointer(Centre(seen.Items[0]))) return fail("pointer not moved");
+    if (!MoveMouse(Centre(seen.Items[0]))) return fail("pointer not moved");
     const bool selected = karvo::testing::WaitFor(
         [&] {
-          seen.Top = ScreenCapture();
-          return seen.Top.Count(seen.Items[0], kSelection) > Area(seen.Items[0]) / 2;
+          seen.Top = Screen();
+          return Count(seen.Top, seen.Items[0], kSelection) > Area(seen.Items[0]) / 2;
         },
         kBoundMs);
     if (!selected) return fail("first entry never selected");
     // A click opens the submenu at once.
-    if (!ClickAt(Centre(seen.Items[4]))) return fail("no click");
+    if (!Click(Centre(seen.Items[4]), MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP)) {
+      return fail("no click");
+    }
     HWND sub = OpenMenuWindow(top);
     if (!sub) return fail("no submenu window");
     ::GetWindowRect(sub, &seen.SubFrame);
     HMENU submenu = ::GetSubMenu(menu.Handle(), 4);
     for (int i = 0; i < 2; ++i) ::GetMenuItemRect(nullptr, submenu, i, &seen.SubItems[i]);
-    if (!MovePointer(Centre(seen.SubItems[0]))) return fail("pointer not moved");
+    if (!MoveMouse(Centre(seen.SubItems[0]))) return fail("pointer not moved");
     const bool subSelected = karvo::testing::WaitFor(
         [&] {
-          seen.Sub = ScreenCapture();
-          return seen.Sub.Count(seen.SubItems[0], kSelection) > Area(seen.SubItems[0]) / 2;
+          seen.Sub = Screen();
+          return Count(seen.Sub, seen.SubItems[0], kSelection) > Area(seen.SubItems[0]) / 2;
         },
         kBoundMs);
     if (!subSelected) return fail("submenu entry never selected");
-    if (!ClickAt(Centre(seen.SubItems[1]), true)) return fail("no right click");
+    if (!Click(Centre(seen.SubItems[1]), MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP)) {
+      fail("no right click");
+    }
   });
   const int chosen = menu.Track(owner.Hwnd(), {60, 60});
   user.join();
@@ -154,19 +186,20 @@ TEST(SkinnedMenuWinTest, OpenMenuShowsItsLookAndTheRightButtonChoosesFromASubmen
   for (int i = 0; i < 6; ++i) EXPECT_EQ(seen.Items[i].bottom - seen.Items[i].top, heights[i]) << i;
   EXPECT_EQ(seen.Items[4].top, seen.Items[2].bottom);
 
-  const ScreenCapture& shot = seen.Top;
+  const Pixels& shot = seen.Top;
   const RECT& chosenRow = seen.Items[0];
-  EXPECT_GT(shot.Count(chosenRow, RGB(0, 0, 0)), 10) << "selected text in black";
-  EXPECT_GT(shot.Count(seen.Items[1], RGB(255, 255, 0)), 10) << "highlight in yellow";
-  EXPECT_EQ(shot.Count(seen.Items[1], kSelection), 0);
+  EXPECT_GT(Count(shot, chosenRow, RGB(0, 0, 0)), 10) << "selected text in black";
+  EXPECT_GT(Count(shot, seen.Items[1], RGB(255, 255, 0)), 10) << "highlight in yellow";
+  EXPECT_EQ(Count(shot, seen.Items[1], kSelection), 0);
   const LONG middle = (seen.Items[2].top + seen.Items[2].bottom) / 2;
   const LONG lineLength = seen.Items[2].right - seen.Items[2].left;
-  EXPECT_EQ(shot.Count({seen.Items[2].left, middle, seen.Items[2].right, middle + 1}, kSelection),
+  EXPECT_EQ(Count(shot, {seen.Items[2].left, middle, seen.Items[2].right, middle + 1}, kSelection),
             lineLength);
   const RECT& submenuRow = seen.Items[4];
-  EXPECT_GT(shot.Count({submenuRow.right - kMenuArrowFromRight, submenuRow.top,
-                        submenuRow.right - kMenuArrowFromRight + kMenuArrowSize, submenuRow.bottom},
-                       kArrowColour),
+  EXPECT_GT(Count(shot,
+                  {submenuRow.right - kMenuArrowFromRight, submenuRow.top,
+                   submenuRow.right - kMenuArrowFromRight + kMenuArrowSize, submenuRow.bottom},
+                  kArrowColour),
             5);
   for (const auto& [frameRect, picture] :
        {std::pair{seen.TopFrame, &seen.Top}, std::pair{seen.SubFrame, &seen.Sub}}) {
@@ -174,7 +207,7 @@ TEST(SkinnedMenuWinTest, OpenMenuShowsItsLookAndTheRightButtonChoosesFromASubmen
     EXPECT_TRUE(RingIs(*picture, frameRect, 1, kMenuFrameInner));
     EXPECT_TRUE(RingIs(*picture, frameRect, 2, kMenuFrameInner));
   }
-  EXPECT_GT(seen.Sub.Count(seen.SubItems[0], kSelection), Area(seen.SubItems[0]) / 2);
+  EXPECT_GT(Count(seen.Sub, seen.SubItems[0], kSelection), Area(seen.SubItems[0]) / 2);
 
   // Closed: the frame is off every menu window.
   EXPECT_TRUE(seen.PropertyWhileOpen);
