@@ -142,6 +142,21 @@ TEST_F(EditableListWinTest, TypedEditsCommitTrimmedAndBlanksLettersAndEscapeLeav
                     MOUSEEVENTF_RIGHTUP));
   ASSERT_TRUE(PumpUntil([&] { return m_owner.Told.size() == 4; }, kBoundMs));
   EXPECT_EQ(m_owner.Told.back().first, kMsgListRightButton);
+
+  // One line per notch of the wheel, where a list box would move three.
+  for (int i = 0; i < 30; ++i) m_list.AddLine("more", 0);
+  auto wheel = [&](int delta) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.mouseData = static_cast<DWORD>(delta);
+    input.mi.dwFlags = MOUSEEVENTF_WHEEL;
+    return ::SendInput(1, &input, sizeof input) == 1;
+  };
+  auto top = [&] { return ::SendMessageW(m_list.Hwnd(), LB_GETTOPINDEX, 0, 0); };
+  ASSERT_TRUE(wheel(-2 * WHEEL_DELTA));
+  EXPECT_TRUE(PumpUntil([&] { return top() == 2; }, kBoundMs)) << top();
+  ASSERT_TRUE(wheel(WHEEL_DELTA));
+  EXPECT_TRUE(PumpUntil([&] { return top() == 1; }, kBoundMs)) << top();
 }
 
 TEST_F(EditableListWinTest, LinesDrawTheirBitmapOnTheOwnersColours) {
