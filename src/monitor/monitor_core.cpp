@@ -116,11 +116,13 @@ void MonitorCore::OnRemoval() {
 void MonitorCore::OnSessionChange(std::uintptr_t code) {
   if (code == kSessionConsoleConnect) {
     if (!OpenDevice()) return;
+    // Present before the read-back is queued: an idle worker takes the job at once and drops
+    // it while the mouse does not count as present.
+    m_state = DeviceState::Present;
     if (!m_host.PostWorker(kJobReadBack, 0)) m_host.Log("read-back request not posted");
     m_host.AddTrayIcon();
     m_trayShown = true;
     m_host.SetDeviceFlag(1);
-    m_state = DeviceState::Present;
     m_host.Start(Companion::Osd);
     UpdateApplets();
   } else if (code == kSessionConsoleDisconnect) {
