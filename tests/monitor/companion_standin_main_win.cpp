@@ -1,6 +1,6 @@
 // A stand-in for a companion program of the monitor. It takes the window title that goes with
-// its own file name, appends every message the monitor may send it to "<exe>.log" as
-// "<message> <wParam> <lParam>", and ends on WM_CLOSE.
+// its own file name, writes its command line to "<exe>.args", appends every message the monitor
+// may send it to "<exe>.log" as "<message> <wParam> <lParam>", and ends on WM_CLOSE.
 #include <windows.h>
 
 #include <cstdio>
@@ -69,6 +69,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   if (!::CreateWindowExA(0, windowClass.lpszClassName, title, WS_POPUP, 0, 0, 10, 10, nullptr,
                          nullptr, instance, nullptr)) {
     return 5;
+  }
+  if (std::FILE* args = std::fopen((std::string(path, n) + ".args").c_str(), "w")) {
+    std::fputs(::GetCommandLineA(), args);
+    std::fclose(args);
   }
   Record(0, 0, 0);  // started
   MSG msg;
