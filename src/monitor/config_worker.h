@@ -4,6 +4,7 @@
 // IWorkerJobs; the thread and its message loop are the caller's.
 #include <atomic>
 #include <cstdint>
+#include <functional>
 
 #include "monitor/monitor_core.h"
 
@@ -26,16 +27,21 @@ enum class WorkerOutcome { Dropped, Ran };
 
 class ConfigWorker {
  public:
+  using StateReader = std::function<DeviceState()>;
   ConfigWorker(IWorkerJobs& jobs, WorkerFlags& flags, const std::atomic<DeviceState>& state)
-      : m_jobs(jobs), m_flags(flags), m_state(state) {}
+      : ConfigWorker(jobs, flags, [&state] { return state.load(); }) {}
+  ConfigWorker(IWorkerJobs& jobs, WorkerFlags& flags, StateReader state)
+      : m_jobs(jobs), m_flags(flags), m_state(std::move(state)) {}
 
   // One 1649 message taken from the queue.
   WorkerOutcome Handle(std::uintptr_t job, std::intptr_t param);
 
  private:
+  bool MayRun() const;
+
   IWorkerJobs& m_jobs;
   WorkerFlags& m_flags;
-  const std::atomic<DeviceState>& m_state;
+  StateReader m_state;
 };
 
 }  // namespace karvo::monitor

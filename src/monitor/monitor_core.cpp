@@ -199,9 +199,7 @@ void MonitorCore::CloseIfOpen(Companion companion) {
   if (m_host.WindowExists(companion)) m_host.PostTo(companion, kWmClose, 0, 0);
 }
 
-void MonitorCore::CancelRunningJob() {
-  if (m_flags.Busy) m_flags.Cancel = true;
-}
+void MonitorCore::CancelRunningJob() { m_flags.CancelIfBusy(); }
 
 void MonitorCore::OnTaskbarCreated() {
   if (m_trayShown) m_host.AddTrayIcon();

@@ -28,6 +28,18 @@ struct WorkerFlags {
   std::atomic<bool> Busy{false};
   std::atomic<bool> Cancel{false};
   std::atomic<bool> Stopping{false};
+
+  // Worker, before a job. The cancel left by an earlier job goes before the job counts as busy:
+  // a cancel made once the window thread can see it busy is then never wiped out.
+  void BeginJob() {
+    Cancel = false;
+    Busy = true;
+  }
+  void EndJob() { Busy = false; }
+  // Window thread: removal, console disconnect, exit.
+  void CancelIfBusy() {
+    if (Busy) Cancel = true;
+  }
 };
 
 class IMonitorHost {

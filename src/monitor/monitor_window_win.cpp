@@ -349,7 +349,7 @@ void MonitorWindow::RunWorkerLoop() {
         platform::DebugLog("configuration job %u dropped\n", static_cast<unsigned>(msg.wParam));
       }
     } catch (...) {
-      m_workerFlags.Busy = false;
+      m_workerFlags.EndJob();
       platform::DebugLog("configuration job %u failed\n", static_cast<unsigned>(msg.wParam));
     }
   }

@@ -83,5 +83,38 @@ TEST_F(ConfigWorkerTest, JobsQueuedBehindTheExitAreDropped) {
   EXPECT_EQ(jobs.Calls, Lines{"Post 1256 busy=0 cancel=0"});
 }
 
+// The window thread's removal (state, then cancel if busy) and the exit (stopping, then cancel if
+// busy) may land right after any look the worker takes at whether it may run. Wherever they
+// land, the job does not run, or it runs with its cancel set.
+TEST(ConfigWorkerInterleaving, ARemovalOrExitAsAJobStartsIsNeverForgotten) {
+  for (bool exit : {false, true}) {
+    for (int at = 1;; ++at) {
+      WorkerFlags flags;
+      RecordingJobs jobs{flags};
+      std::atomic<DeviceState> state{DeviceState::Present};
+      int looks = 0;
+      bool landed = false;
+      ConfigWorker worker(jobs, flags, [&] {
+        DeviceState seen = state.load();
+        if (++looks == at) {
+          landed = true;
+          if (exit) {
+            flags.Stopping = true;
+          } else {
+            state = DeviceState::Removed;
+          }
+          flags.CancelIfBusy();
+        }
+        return seen;
+      });
+      worker.Handle(kJobReadBack, 0);
+      EXPECT_FALSE(flags.Busy);
+      if (!landed) break;  // past the worker's last look
+      EXPECT_TRUE(jobs.Calls.empty() || jobs.Calls == Lines{"ReadBack busy=1 cancel=1"})
+          << (exit ? "exit" : "removal") << " after look " << at << ": " << jobs.Calls.front();
+    }
+  }
+}
+
 }  // namespace
 }  // namespace karvo::monitor
