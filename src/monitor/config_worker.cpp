@@ -42,4 +42,18 @@ WorkerOutcome ConfigWorker::Handle(std::uintptr_t job, std::intptr_t param) {
   return WorkerOutcome::Ran;
 }
 
+ExitReport SendExitHostControl(IDevice& device, ISleeper& sleeper, const WorkerFlags& flags,
+                               std::uint8_t value) {
+  constexpr std::uint32_t kLookEveryMs = 10;
+  for (std::uint32_t waited = 0; flags.Busy; waited += kLookEveryMs) {
+    // A job that does not let go is stuck inside the device library; a report of ours would
+    // be stuck behind it.
+    if (waited >= kExitJobEndBoundMs) return ExitReport::JobStillRunning;
+    sleeper.SleepMs(kLookEveryMs);
+  }
+  return SendHostControlWithin(device, sleeper, value, kExitAckBoundMs) == 1
+             ? ExitReport::Acknowledged
+             : ExitReport::NotAcknowledged;
+}
+
 }  // namespace karvo::monitor

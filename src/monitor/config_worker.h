@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <functional>
 
+#include "monitor/config_transfer.h"
+#include "monitor/device.h"
 #include "monitor/monitor_core.h"
 
 namespace karvo::monitor {
@@ -43,5 +45,15 @@ class ConfigWorker {
   WorkerFlags& m_flags;
   StateReader m_state;
 };
+
+// The exit's host-control report. The running job has been told to stop; it is given
+// kExitJobEndBoundMs to let go of the mouse, so that the two never read each other's status
+// replies, and the report's acknowledgement is awaited for kExitAckBoundMs at most: a mouse that
+// answers busy for ever holds the exit up for 1.3 s at most.
+inline constexpr std::uint32_t kExitJobEndBoundMs = 300;
+inline constexpr std::uint32_t kExitAckBoundMs = 1000;
+enum class ExitReport { Acknowledged, NotAcknowledged, JobStillRunning };
+ExitReport SendExitHostControl(IDevice& device, ISleeper& sleeper, const WorkerFlags& flags,
+                               std::uint8_t value);
 
 }  // namespace karvo::monitor

@@ -206,14 +206,16 @@ void MonitorCore::OnTaskbarCreated() {
 }
 
 void MonitorCore::Shutdown() {
+  // The running job is stopped before the host-control report goes out, so the two never poll
+  // the mouse's status at once; jobs queued behind it are dropped.
+  m_flags.Stopping = true;
+  CancelRunningJob();
   m_host.SendHostControl(0);
   m_host.KillTimer(kTimerGameCheck);
   m_host.KillTimer(kTimerFirstReadBack);
   CloseIfOpen(Companion::Configurator);
   CloseApplets();
   CloseIfOpen(Companion::Osd);
-  m_flags.Stopping = true;
-  CancelRunningJob();
   m_host.StopWorker();
   m_host.StopEventThread();
   CloseDevice();

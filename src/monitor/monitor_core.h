@@ -51,7 +51,8 @@ class IMonitorHost {
   [[nodiscard]] virtual bool OpenFeatureDevice() = 0;
   virtual void CloseDevMonitor() = 0;
   virtual void CloseFeatureDevice() = 0;
-  // Report 11 with the given value, waiting for its acknowledgement.
+  // Report 11 with the given value at exit, once the running job has let go of the mouse; its
+  // acknowledgement is awaited within a bound.
   virtual void SendHostControl(int value) = 0;
 
   virtual void SetTimer(std::uint32_t id, std::uint32_t ms) = 0;

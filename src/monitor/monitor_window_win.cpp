@@ -413,10 +413,15 @@ void MonitorWindow::CloseFeatureDevice() { m_device.CloseFeatureDevice(); }
 void MonitorWindow::SendHostControl(int value) {
   if (!m_device.Usable()) return;
   WinSleeper sleeper;
-  std::atomic<bool> neverCancelled{false};
-  ReportChannel channel(m_device, sleeper, neverCancelled);
-  if (!monitor::SendHostControl(channel, static_cast<std::uint8_t>(value))) {
-    Log("host-control report not acknowledged\n");
+  switch (SendExitHostControl(m_device, sleeper, m_workerFlags, static_cast<std::uint8_t>(value))) {
+    case ExitReport::Acknowledged:
+      break;
+    case ExitReport::NotAcknowledged:
+      Log("host-control report not acknowledged\n");
+      break;
+    case ExitReport::JobStillRunning:
+      Log("configuration job still running; host-control report not sent\n");
+      break;
   }
 }
 

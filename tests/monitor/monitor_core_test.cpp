@@ -300,6 +300,15 @@ TEST_F(MonitorCoreTest, ShutdownRunsInOrder) {
   EXPECT_TRUE(flags.Stopping);
 }
 
+TEST_F(MonitorCoreTest, ShutdownCancelsTheRunningJobBeforeTheHostControlReport) {
+  StartPresent();
+  flags.Busy = true;
+  bool cancelledFirst = false;
+  host.OnHostControl = [&] { cancelledFirst = flags.Cancel && flags.Stopping; };
+  core.Shutdown();
+  EXPECT_TRUE(cancelledFirst);
+}
+
 TEST_F(MonitorCoreTest, TaskbarRestartAddsTheIconOnlyWhenItWasShown) {
   core.OnTaskbarCreated();
   EXPECT_TRUE(host.Calls.empty());
