@@ -46,12 +46,6 @@ void PostToTitle(const char* title, UINT message, WPARAM wParam, LPARAM lParam) 
     platform::DebugLogLastError("PostMessageA to a companion");
   }
 }
-
-// Creates a thread whose message queue exists before anyone posts to it.
-struct ThreadStart {
-  void* Owner;
-  HANDLE Ready;
-};
 }  // namespace
 
 // The worker's jobs run against the device library with their own copy of the settings, taken
@@ -290,21 +284,17 @@ bool MonitorWindow::StartThreads() {
     platform::DebugLogLastError("CreateThread(event)");
     return false;
   }
-  auto startQueued = [this](LPTHREAD_START_ROUTINE main, platform::UniqueHandle& thread,
-                            DWORD& id) {
-    platform::UniqueHandle ready(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
-    if (!ready) return false;
-    ThreadStart start{this, ready.Get()};
-    thread.Reset(::CreateThread(nullptr, kThreadStackSize, main, &start, 0, &id));
-    if (!thread) {
-      platform::DebugLogLastError("CreateThread");
-      return false;
-    }
-    // start lives on this stack: the thread signals once it has copied it.
-    return ::WaitForSingleObject(ready.Get(), kThreadReadyTimeoutMs) == WAIT_OBJECT_0;
-  };
-  return startQueued(&MonitorWindow::MacroPlayerMain, m_playerThread, m_playerThreadId) &&
-         startQueued(&MonitorWindow::WorkerMain, m_workerThread, m_workerThreadId);
+  // Their queues exist before anyone posts to them.
+  if (!m_playerThread.Start(&MonitorWindow::MacroPlayerMain, this, kThreadStackSize,
+                            kThreadReadyTimeoutMs) ||
+      !m_workerThread.Start(&MonitorWindow::WorkerMain, this, kThreadStackSize,
+                            kThreadReadyTimeoutMs)) {
+    Log("a thread of the monitor did not start\n");
+    return false;
+  }
+  m_playerThreadId = m_playerThread.Id();
+  m_workerThreadId = m_workerThread.Id();
+  return true;
 }
 
 DWORD WINAPI MonitorWindow::EventThreadMain(void* param) {
@@ -315,29 +305,18 @@ DWORD WINAPI MonitorWindow::EventThreadMain(void* param) {
   return 0;
 }
 
-DWORD WINAPI MonitorWindow::MacroPlayerMain(void* param) {
-  auto start = *static_cast<ThreadStart*>(param);
-  MSG msg;
-  ::PeekMessageA(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
-  ::SetEvent(start.Ready);
-  auto* self = static_cast<MonitorWindow*>(start.Owner);
+void MonitorWindow::MacroPlayerMain(void* param) {
+  auto* self = static_cast<MonitorWindow*>(param);
   if (self->m_events) {
     self->m_events->RunPlayerLoop();
-    return 0;
+    return;
   }
+  MSG msg;
   while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
   }
-  return 0;
 }
 
-DWORD WINAPI MonitorWindow::WorkerMain(void* param) {
-  auto start = *static_cast<ThreadStart*>(param);
-  MSG msg;
-  ::PeekMessageA(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
-  ::SetEvent(start.Ready);
-  static_cast<MonitorWindow*>(start.Owner)->RunWorkerLoop();
-  return 0;
-}
+void MonitorWindow::WorkerMain(void* param) { static_cast<MonitorWindow*>(param)->RunWorkerLoop(); }
 
 void MonitorWindow::RunWorkerLoop() {
   ConfigWorker worker(*m_jobs, m_workerFlags, m_core.StateWord());
@@ -498,12 +477,7 @@ void MonitorWindow::ReadSharedBlockIntoCopy() {
 }
 
 void MonitorWindow::StopWorker() {
-  if (!m_workerThread) return;
-  if (!::PostThreadMessageA(m_workerThreadId, WM_QUIT, 0, 0)) {
-    platform::DebugLogLastError("PostThreadMessageA(WM_QUIT, worker)");
-  }
-  ::WaitForSingleObject(m_workerThread.Get(), INFINITE);
-  m_workerThread.Reset();
+  m_workerThread.Stop();
   m_workerThreadId = 0;
 }
 
@@ -526,14 +500,10 @@ void MonitorWindow::StopEventThread() {
 void MonitorWindow::FreeDeviceLibrary() { m_device.Free(); }
 
 void MonitorWindow::StopMacroPlayer() {
-  if (!m_playerThread) return;
+  if (!m_playerThread.Running()) return;
   // A macro that is playing ends at its next step and lets go of its keys.
   if (m_events) m_events->StopPlayer();
-  if (!::PostThreadMessageA(m_playerThreadId, WM_QUIT, 0, 0)) {
-    platform::DebugLogLastError("PostThreadMessageA(WM_QUIT, player)");
-  }
-  ::WaitForSingleObject(m_playerThread.Get(), INFINITE);
-  m_playerThread.Reset();
+  m_playerThread.Stop();
   m_playerThreadId = 0;
 }
 
