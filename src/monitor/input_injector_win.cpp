@@ -120,7 +120,9 @@ bool WinPlaybackTimer::WaitUntilUnlessSignalled(std::uint64_t deadlineUs) {
   PreciseTimerScope precise;
   for (;;) {
     std::uint64_t now = NowMicroseconds();
-    DWORD left = now >= deadlineUs ? 0 : static_cast<DWORD>((deadlineUs - now) / 1000);
+    // Rounded up: a wait never ends before its deadline, which would shorten the pause of the
+    // event that follows.
+    DWORD left = now >= deadlineUs ? 0 : static_cast<DWORD>((deadlineUs - now + 999) / 1000);
     DWORD result = ::WaitForSingleObject(m_signal.Get(), left);
     if (result == WAIT_OBJECT_0) return true;
     if (result != WAIT_TIMEOUT) {
