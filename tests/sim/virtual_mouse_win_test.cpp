@@ -253,7 +253,7 @@ TEST_F(VirtualMouseTest, ButtonsPostEventsToTheMonitorWindow) {
   EXPECT_EQ(Mousectl("event 0xA000 1").exitCode, 0u);
   const std::vector<Msg> expected = {{kEventMessage, 0x4000, 0x0003},
                                      {kEventMessage, 0x4000, 0x0103},
-                                     {kEventMessage, 0xB000, 0x0003},
+                                     {kEventMessage, 0xB000, 0x0004},
                                      {kEventMessage, 0xA000, 0x0001}};
   EXPECT_EQ(window.Drain(), expected);
 }
