@@ -204,6 +204,8 @@ void ActionDispatcher::OnMediaKey(const DeviceEvent& event) {
 
 void ActionDispatcher::OnButtonMode(const DeviceEvent& event) {
   std::uint32_t mode = event.Low();
+  // The mouse has modes 1 and 2 only; any other value is no mode report and must not switch the
+  // configurator's page to the first mode.
   if (mode != 1 && mode != 2) return;
   bool known = false;
   m_host.WithSettings([&](settings::SettingsImage& image) {

@@ -177,6 +177,8 @@ void MacroPlayer::Play() {
       if (m_repeatRemaining > 0) --m_repeatRemaining;
       m_position = 0;
     }
+    // Also after a natural end: a recording cut off before a release would otherwise leave its
+    // key held down for the user.
     std::vector<HeldKey> released = ReleaseHeld();
     std::lock_guard<std::mutex> guard(m_lock);
     if (stopped && m_pauseRequested) {

@@ -217,6 +217,8 @@ bool MonitorWindow::OnCreate() {
   LoadSettings();
 
   bool existed = false;
+  // Any failure ends creation, not only an existing mutex: without it no copy of the block would
+  // be guarded against the configurator's.
   if (!m_block.CreateBlockMutex(existed)) {
     Log(existed ? "block mutex exists: another monitor runs\n" : "block mutex not created\n");
     return false;
