@@ -95,3 +95,59 @@ function(karvo_subsystem_tests name)
     karvo_add_gtest(NAME ${name}_win_tests SOURCES ${win} LIBS ${ARG_WIN_LIBS})
   endif()
 endfunction()
+
+# karvo_add_fuzzer(<name> FUZZ <file> SUBSYSTEMS <dirs...> RUNS <count>)
+# Natively, when clang++ links libFuzzer programs (the project compiler need not be
+# clang): a fuzzer built from <file> and the portable sources of the given source
+# directories with ASan and UBSan, and a ctest test that runs it briefly with a fixed
+# seed, so the same inputs are tried every time.
+function(karvo_add_fuzzer name)
+  if(WIN32)
+    return()
+  endif()
+  cmake_parse_arguments(ARG "" "FUZZ;RUNS" "SUBSYSTEMS" ${ARGN})
+  find_program(KARVO_CLANGXX clang++)
+  if(NOT KARVO_CLANGXX)
+    return()
+  endif()
+  if(NOT DEFINED KARVO_LIBFUZZER_WORKS)
+    set(probe ${CMAKE_CURRENT_BINARY_DIR}/libfuzzer_probe.cpp)
+    file(WRITE ${probe}
+         "#include <cstddef>\n#include <cstdint>\n"
+         "extern \"C\" int LLVMFuzzerTestOneInput(const std::uint8_t*, std::size_t) { return 0; }\n")
+    execute_process(COMMAND ${KARVO_CLANGXX} -fsanitize=fuzzer,address ${probe}
+                            -o ${CMAKE_CURRENT_BINARY_DIR}/libfuzzer_probe
+                    RESULT_VARIABLE probe_result OUTPUT_QUIET ERROR_QUIET)
+    if(probe_result EQUAL 0)
+      set(KARVO_LIBFUZZER_WORKS ON CACHE INTERNAL "clang++ links libFuzzer programs")
+    else()
+      set(KARVO_LIBFUZZER_WORKS OFF CACHE INTERNAL "clang++ links libFuzzer programs")
+    endif()
+  endif()
+  if(NOT KARVO_LIBFUZZER_WORKS)
+    return()
+  endif()
+  set(sources ${ARG_FUZZ})
+  set(headers "")
+  foreach(dir IN LISTS ARG_SUBSYSTEMS)
+    file(GLOB found CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cpp)
+    foreach(f IN LISTS found)
+      get_filename_component(n ${f} NAME)
+      if(NOT n MATCHES "(_win|_posix)\\.cpp$" AND NOT n MATCHES "_main")
+        list(APPEND sources ${f})
+      endif()
+    endforeach()
+    file(GLOB found_headers CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.h)
+    list(APPEND headers ${found_headers})
+  endforeach()
+  set(fuzzer ${CMAKE_CURRENT_BINARY_DIR}/${name})
+  add_custom_command(
+    OUTPUT ${fuzzer}
+    COMMAND ${KARVO_CLANGXX} -std=c++20 -O1 -g -Wall -Wextra -Werror
+            -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined
+            -I${CMAKE_SOURCE_DIR}/src -I${CMAKE_SOURCE_DIR} ${sources} -o ${fuzzer}
+    DEPENDS ${sources} ${headers}
+    COMMENT "Building the ${name} fuzzer with clang")
+  add_custom_target(${name}_build ALL DEPENDS ${fuzzer})
+  add_test(NAME ${name} COMMAND ${fuzzer} -seed=1 -runs=${ARG_RUNS})
+endfunction()
