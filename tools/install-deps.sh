@@ -7,7 +7,7 @@ have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok
 
 for p in cmake ninja-build make g++ googletest libgtest-dev libbenchmark-dev \
          g++-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686 \
-         wine wine32:i386 xvfb xauth x11-apps imagemagick dovecot-pop3d; do
+         wine wine32:i386 xvfb xauth x11-apps imagemagick dovecot-pop3d clang; do
   have_pkg "$p" || need+=("$p")
 done
 
