@@ -3,7 +3,9 @@
 #include <shellapi.h>
 
 #include <cstring>
+#include <new>
 #include <span>
+#include <type_traits>
 
 #include "monitor/device_reports.h"
 #include "monitor/event_decoder.h"
@@ -22,8 +24,6 @@ namespace {
 constexpr char kWindowClass[] = "KarvoMonitorWindow";
 constexpr DWORD kThreadStackSize = 4096;
 constexpr DWORD kThreadReadyTimeoutMs = 5000;
-constexpr DWORD kEventThreadEndMs = 1000;
-constexpr LONG kSemaphoreMaximum = 100;
 constexpr int kSessionRegisterAttempts = 10;
 constexpr DWORD kSessionRegisterRetryMs = 1000;
 constexpr DWORD kNotifyThisSession = 0;  // NOTIFY_FOR_THIS_SESSION
@@ -46,6 +46,29 @@ void PostToTitle(const char* title, UINT message, WPARAM wParam, LPARAM lParam) 
     platform::DebugLogLastError("PostMessageA to a companion");
   }
 }
+
+// A job's copy of the settings, in pages of its own that go back to the system when the job
+// ends: a heap would keep the 170 KB for the rest of the monitor's life.
+class JobImage {
+ public:
+  JobImage()
+      : m_pages(::VirtualAlloc(nullptr, sizeof(settings::SettingsImage), MEM_COMMIT | MEM_RESERVE,
+                               PAGE_READWRITE)) {
+    if (!m_pages) throw std::bad_alloc();
+    m_image = new (m_pages) settings::SettingsImage;
+  }
+  ~JobImage() {
+    if (!::VirtualFree(m_pages, 0, MEM_RELEASE)) platform::DebugLogLastError("VirtualFree");
+  }
+  JobImage(const JobImage&) = delete;
+  JobImage& operator=(const JobImage&) = delete;
+  settings::SettingsImage& Get() { return *m_image; }
+
+ private:
+  void* m_pages;
+  settings::SettingsImage* m_image;
+};
+static_assert(std::is_trivially_destructible_v<settings::SettingsImage>);
 }  // namespace
 
 // The worker's jobs run against the device library with their own copy of the settings, taken
@@ -53,25 +76,26 @@ void PostToTitle(const char* title, UINT message, WPARAM wParam, LPARAM lParam) 
 class MonitorWindow::WorkerJobs final : public IWorkerJobs, public IReadBackSink {
  public:
   explicit WorkerJobs(MonitorWindow& owner)
-      : m_owner(owner),
-        m_channel(owner.m_device, m_sleeper, owner.m_workerFlags.Cancel),
-        m_image(std::make_unique<settings::SettingsImage>()) {}
+      : m_owner(owner), m_channel(owner.m_device, m_sleeper, owner.m_workerFlags.Cancel) {}
 
   void Upload(bool restoreDefaults) override {
     if (restoreDefaults) {
       RunRestoreDefaults(m_channel);
       return;
     }
-    TakeSnapshot();
-    RunUpload(m_channel, *m_image);
+    JobImage image;
+    TakeSnapshot(image.Get());
+    RunUpload(m_channel, image.Get());
   }
   void ReadBack() override {
-    TakeSnapshot();
-    RunReadBack(m_channel, *m_image, *this);
+    JobImage image;
+    TakeSnapshot(image.Get());
+    RunReadBack(m_channel, image.Get(), *this);
   }
   void SendCurrentProfile() override {
-    TakeSnapshot();
-    monitor::SendCurrentProfile(m_channel, *m_image);
+    JobImage image;
+    TakeSnapshot(image.Get());
+    monitor::SendCurrentProfile(m_channel, image.Get());
   }
   void PostApplyFinished() override {
     PostToTitle(Describe(Companion::Configurator).WindowTitle, kMsgApplyFinished, 0, 0);
@@ -104,15 +128,14 @@ class MonitorWindow::WorkerJobs final : public IWorkerJobs, public IReadBackSink
   }
 
  private:
-  void TakeSnapshot() {
+  void TakeSnapshot(settings::SettingsImage& image) {
     std::lock_guard lock(m_owner.m_copyLock);
-    *m_image = *m_owner.m_settingsCopy;
+    image = *m_owner.m_settingsCopy;
   }
 
   MonitorWindow& m_owner;
   WinSleeper m_sleeper;
   ReportChannel m_channel;
-  std::unique_ptr<settings::SettingsImage> m_image;
 };
 
 MonitorWindow::MonitorWindow(bool openConfigurator)
@@ -231,9 +254,9 @@ bool MonitorWindow::OnCreate() {
   }
 
   m_jobs = std::make_unique<WorkerJobs>(*this);
-  m_events = std::make_unique<EventActions>(
-      EventHostParts{*this, m_window, m_copyLock, *m_settingsCopy, m_block, *m_files, *m_store,
-                     m_configPath, m_osdSettings, m_playerThreadId});
+  m_events = std::make_unique<EventActions>(EventHostParts{*this, m_window, m_copyLock,
+                                                           *m_settingsCopy, m_block, *m_files,
+                                                           *m_store, m_configPath, m_osdSettings});
   if (!StartThreads()) return false;
   platform::SetExStyle(m_window, WS_EX_TOOLWINDOW);
   m_started = true;
@@ -275,47 +298,14 @@ void MonitorWindow::RegisterSessionNotification() {
 }
 
 bool MonitorWindow::StartThreads() {
-  m_semaphore.Reset(::CreateSemaphoreA(nullptr, 0, kSemaphoreMaximum, nullptr));
-  if (!m_semaphore) {
-    platform::DebugLogLastError("CreateSemaphoreA");
-    return false;
-  }
-  m_eventThread.Reset(
-      ::CreateThread(nullptr, kThreadStackSize, &MonitorWindow::EventThreadMain, this, 0, nullptr));
-  if (!m_eventThread) {
-    platform::DebugLogLastError("CreateThread(event)");
-    return false;
-  }
-  // Their queues exist before anyone posts to them.
-  if (!m_playerThread.Start(&MonitorWindow::MacroPlayerMain, this, kThreadStackSize,
-                            kThreadReadyTimeoutMs) ||
-      !m_workerThread.Start(&MonitorWindow::WorkerMain, this, kThreadStackSize,
+  // Its queue exists before anyone posts to it. The macro player starts with the first macro.
+  if (!m_workerThread.Start(&MonitorWindow::WorkerMain, this, kThreadStackSize,
                             kThreadReadyTimeoutMs)) {
-    Log("a thread of the monitor did not start\n");
+    Log("the configuration worker did not start\n");
     return false;
   }
-  m_playerThreadId = m_playerThread.Id();
   m_workerThreadId = m_workerThread.Id();
   return true;
-}
-
-DWORD WINAPI MonitorWindow::EventThreadMain(void* param) {
-  auto* self = static_cast<MonitorWindow*>(param);
-  while (::WaitForSingleObject(self->m_semaphore.Get(), INFINITE) == WAIT_OBJECT_0) {
-    if (self->m_eventThreadQuit) break;
-  }
-  return 0;
-}
-
-void MonitorWindow::MacroPlayerMain(void* param) {
-  auto* self = static_cast<MonitorWindow*>(param);
-  if (self->m_events) {
-    self->m_events->RunPlayerLoop();
-    return;
-  }
-  MSG msg;
-  while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
-  }
 }
 
 void MonitorWindow::WorkerMain(void* param) { static_cast<MonitorWindow*>(param)->RunWorkerLoop(); }
@@ -483,30 +473,14 @@ void MonitorWindow::StopWorker() {
   m_workerThreadId = 0;
 }
 
-void MonitorWindow::StopEventThread() {
-  if (m_eventThread) {
-    m_eventThreadQuit = true;
-    if (!::ReleaseSemaphore(m_semaphore.Get(), 1, nullptr)) {
-      platform::DebugLogLastError("ReleaseSemaphore");
-    }
-    // Waits for the thread itself rather than a fixed second, so the semaphore is not closed
-    // under it.
-    if (::WaitForSingleObject(m_eventThread.Get(), kEventThreadEndMs) != WAIT_OBJECT_0) {
-      Log("event thread did not end\n");
-    }
-  }
-  m_semaphore.Reset();
-  m_eventThread.Reset();
-}
+// The event thread of the shutdown order is never started: it would only wait for its own end,
+// and under Wine every thread holds about 1 MB of memory.
+void MonitorWindow::StopEventThread() {}
 
 void MonitorWindow::FreeDeviceLibrary() { m_device.Free(); }
 
 void MonitorWindow::StopMacroPlayer() {
-  if (!m_playerThread.Running()) return;
-  // A macro that is playing ends at its next step and lets go of its keys.
   if (m_events) m_events->StopPlayer();
-  m_playerThread.Stop();
-  m_playerThreadId = 0;
 }
 
 void MonitorWindow::UnregisterSessionNotification() {

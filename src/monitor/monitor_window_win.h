@@ -52,8 +52,6 @@ class MonitorWindow final : public IMonitorHost {
   void RegisterSessionNotification();
   void LoadSettings();
   [[nodiscard]] bool StartThreads();
-  static DWORD WINAPI EventThreadMain(void* self);
-  static void MacroPlayerMain(void* self);
   static void WorkerMain(void* self);
   void RunWorkerLoop();
   HWND FindCompanion(Companion companion) const;
@@ -113,11 +111,6 @@ class MonitorWindow final : public IMonitorHost {
   MonitorCore m_core;
   std::unique_ptr<WorkerJobs> m_jobs;
 
-  platform::UniqueHandle m_semaphore;
-  std::atomic<bool> m_eventThreadQuit{false};
-  platform::UniqueHandle m_eventThread;
-  QueuedThread m_playerThread;
-  DWORD m_playerThreadId = 0;
   QueuedThread m_workerThread;
   DWORD m_workerThreadId = 0;
   // Button functions and macros; declared last so it goes before what it borrows.
