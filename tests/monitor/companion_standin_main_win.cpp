@@ -61,6 +61,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   }
   if (!title) return 3;
 
+  // Before the window: once a test finds the window, the file is complete.
+  if (std::FILE* args = std::fopen((std::string(path, n) + ".args").c_str(), "w")) {
+    std::fputs(::GetCommandLineA(), args);
+    std::fclose(args);
+  }
   WNDCLASSA windowClass{};
   windowClass.lpfnWndProc = &StandInProc;
   windowClass.hInstance = instance;
@@ -69,10 +74,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   if (!::CreateWindowExA(0, windowClass.lpszClassName, title, WS_POPUP, 0, 0, 10, 10, nullptr,
                          nullptr, instance, nullptr)) {
     return 5;
-  }
-  if (std::FILE* args = std::fopen((std::string(path, n) + ".args").c_str(), "w")) {
-    std::fputs(::GetCommandLineA(), args);
-    std::fclose(args);
   }
   Record(0, 0, 0);  // started
   MSG msg;
