@@ -15,7 +15,6 @@ using platform::DebugLogLastError;
 constexpr char kStateFileName[] = "hidgate.state";
 // A state file is a few hundred bytes; anything much larger is not ours.
 constexpr DWORD kMaxStateFile = 64 * 1024;
-constexpr DWORD kStopTimeoutMs = 5000;
 
 std::string StatePathBesideModule() {
   HMODULE module = nullptr;
@@ -75,7 +74,7 @@ BOOL VirtualMouse::OpenDevMonitor(HWND window, UINT eventMessage, UINT arrivalMe
     m_arrivalMessage = arrivalMessage;
   }
   std::lock_guard channel(m_channelLock);
-  if (!m_thread && !StartChannel()) StopChannel();
+  if (!m_channelWindow && !StartChannel()) StopChannel();
   return TRUE;
 }
 
@@ -175,66 +174,71 @@ bool VirtualMouse::StartChannel() {
   }
   m_view.Reset(::MapViewOfFile(m_mapping.Get(), FILE_MAP_ALL_ACCESS, 0, 0, sizeof(ChannelBlock)));
   m_channelMutex.Reset(::CreateMutexA(&attributes, FALSE, kChannelMutexName));
-  m_requestEvent.Reset(::CreateEventA(&attributes, FALSE, FALSE, kChannelRequestEventName));
   m_replyEvent.Reset(::CreateEventA(&attributes, FALSE, FALSE, kChannelReplyEventName));
-  m_stopEvent.Reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
-  if (!m_view || !m_channelMutex || !m_requestEvent || !m_replyEvent || !m_stopEvent) {
+  if (!m_view || !m_channelMutex || !m_replyEvent) {
     DebugLogLastError("virtual mouse channel objects");
     return false;
   }
   if (!::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
-                            reinterpret_cast<LPCSTR>(&VirtualMouse::ServeThread),
-                            &m_threadModule)) {
+                            reinterpret_cast<LPCSTR>(&VirtualMouse::ChannelWindowProc),
+                            &m_channelModule)) {
     DebugLogLastError("GetModuleHandleExA for the virtual mouse channel");
     return false;
   }
-  m_thread.Reset(::CreateThread(nullptr, 0, &VirtualMouse::ServeThread, this, 0, nullptr));
-  if (!m_thread) {
-    DebugLogLastError("CreateThread of the virtual mouse channel");
-    if (!::FreeLibrary(std::exchange(m_threadModule, nullptr))) DebugLogLastError("FreeLibrary");
+  WNDCLASSA windowClass{};
+  windowClass.lpfnWndProc = &VirtualMouse::ChannelWindowProc;
+  windowClass.hInstance = m_channelModule;
+  windowClass.lpszClassName = kChannelWindowClass;
+  if (!::RegisterClassA(&windowClass) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+    DebugLogLastError("RegisterClassA of the virtual mouse channel");
+    return false;
+  }
+  m_channelWindow = ::CreateWindowExA(0, kChannelWindowClass, nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                      nullptr, m_channelModule, this);
+  if (!m_channelWindow) {
+    DebugLogLastError("CreateWindowExA of the virtual mouse channel");
     return false;
   }
   return true;
 }
 
 void VirtualMouse::StopChannel() {
-  if (m_thread) {
-    if (!::SetEvent(m_stopEvent.Get())) DebugLogLastError("SetEvent to stop the channel");
-    if (::WaitForSingleObject(m_thread.Get(), kStopTimeoutMs) != WAIT_OBJECT_0) {
-      DebugLog("virtual mouse channel thread did not stop");
-      // Its handles stay open so the thread cannot touch freed objects.
-      static_cast<void>(m_thread.Release());
-      static_cast<void>(m_view.Release());
-      return;
+  if (m_channelWindow) {
+    // A window can only be destroyed by its own thread; from another, it is asked to close.
+    if (!::DestroyWindow(m_channelWindow) && !::PostMessageA(m_channelWindow, WM_CLOSE, 0, 0)) {
+      DebugLogLastError("closing the virtual mouse channel window");
     }
-    m_thread.Reset();
-    m_threadModule = nullptr;  // released by the thread as it ended
+    m_channelWindow = nullptr;
+  }
+  // Whoever called Close_DevMonitor holds the library too, so this is never the last reference
+  // while our code still runs.
+  if (m_channelModule && !::FreeLibrary(std::exchange(m_channelModule, nullptr))) {
+    DebugLogLastError("FreeLibrary of the virtual mouse channel");
   }
   m_view.Reset();
   m_mapping.Reset();
   m_channelMutex.Reset();
-  m_requestEvent.Reset();
   m_replyEvent.Reset();
-  m_stopEvent.Reset();
 }
 
-DWORD WINAPI VirtualMouse::ServeThread(void* param) {
-  auto* self = static_cast<VirtualMouse*>(param);
-  const HMODULE module = self->m_threadModule;
-  const HANDLE waits[2] = {self->m_stopEvent.Get(), self->m_requestEvent.Get()};
-  for (;;) {
-    const DWORD r = ::WaitForMultipleObjects(2, waits, FALSE, INFINITE);
-    if (r != WAIT_OBJECT_0 + 1) {
-      if (r == WAIT_FAILED) DebugLogLastError("WaitForMultipleObjects in the channel");
-      break;
-    }
+LRESULT CALLBACK VirtualMouse::ChannelWindowProc(HWND window, UINT message, WPARAM wParam,
+                                                 LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+    ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* self = reinterpret_cast<VirtualMouse*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (message == kChannelRequestMessage && self) {
+    // The window outlives a StopChannel that came from another thread only until its close.
     try {
-      self->ServeRequest();
+      std::lock_guard channel(self->m_channelLock);
+      if (self->m_channelWindow == window) self->ServeRequest();
     } catch (...) {
       DebugLog("virtual mouse channel request failed");
     }
+    return 0;
   }
-  ::FreeLibraryAndExitThread(module, 0);
+  return ::DefWindowProcA(window, message, wParam, lParam);
 }
 
 void VirtualMouse::ServeRequest() {

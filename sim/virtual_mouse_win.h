@@ -35,7 +35,8 @@ class VirtualMouse final : public IFirmwareHost {
 
  private:
   explicit VirtualMouse(std::string statePath);
-  static DWORD WINAPI ServeThread(void* self);
+  static LRESULT CALLBACK ChannelWindowProc(HWND window, UINT message, WPARAM wParam,
+                                            LPARAM lParam);
   [[nodiscard]] bool StartChannel();
   void StopChannel();
   void ServeRequest();
@@ -53,13 +54,12 @@ class VirtualMouse final : public IFirmwareHost {
   platform::UniqueHandle m_channelMutex;
   platform::UniqueHandle m_mapping;
   platform::UniqueView m_view;
-  platform::UniqueHandle m_requestEvent;
   platform::UniqueHandle m_replyEvent;
-  platform::UniqueHandle m_stopEvent;
-  platform::UniqueHandle m_thread;
-  // The serving thread's own reference to the library, so a FreeLibrary without
-  // Close_DevMonitor cannot unload the code it runs.
-  HMODULE m_threadModule = nullptr;
+  // Message-only, on the thread that called Open_DevMonitor; requests are served there.
+  HWND m_channelWindow = nullptr;
+  // The channel's own reference to the library, so a FreeLibrary without Close_DevMonitor
+  // cannot unload the window procedure that serves it.
+  HMODULE m_channelModule = nullptr;
 };
 
 }  // namespace karvo::sim
