@@ -36,8 +36,9 @@ int Run(const Command& command) {
     return NoMouse("the virtual mouse channel cannot be used");
   }
   UniqueHandle mutex(::OpenMutexA(SYNCHRONIZE, FALSE, kChannelMutexName));
+  UniqueHandle request(::OpenEventA(EVENT_MODIFY_STATE, FALSE, kChannelRequestEventName));
   UniqueHandle replied(::OpenEventA(SYNCHRONIZE, FALSE, kChannelReplyEventName));
-  if (!mutex || !replied) return NoMouse("no virtual mouse is running");
+  if (!mutex || !request || !replied) return NoMouse("no virtual mouse is running");
 
   const DWORD waited = ::WaitForSingleObject(mutex.Get(), kChannelTimeoutMs);
   if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
@@ -53,8 +54,11 @@ int Run(const Command& command) {
   if (++sequence == 0) sequence = 1;
   const ChannelRequest out = EncodeRequest(command, sequence);
   std::memcpy(&block->request, &out, sizeof out);
+  if (!::SetEvent(request.Get())) return NoMouse("the virtual mouse channel failed");
+  // Starts the thread that serves the channel, unless an earlier request did; the request
+  // waits for it in its event.
   HWND server = ::FindWindowExA(HWND_MESSAGE, nullptr, kChannelWindowClass, nullptr);
-  if (!server || !::PostMessageA(server, kChannelRequestMessage, 0, 0)) {
+  if (!server || !::PostMessageA(server, kChannelStartMessage, 0, 0)) {
     return NoMouse("no virtual mouse is running");
   }
 

@@ -15,6 +15,7 @@ using platform::DebugLogLastError;
 constexpr char kStateFileName[] = "hidgate.state";
 // A state file is a few hundred bytes; anything much larger is not ours.
 constexpr DWORD kMaxStateFile = 64 * 1024;
+constexpr DWORD kStopTimeoutMs = 5000;
 
 std::string StatePathBesideModule() {
   HMODULE module = nullptr;
@@ -174,27 +175,29 @@ bool VirtualMouse::StartChannel() {
   }
   m_view.Reset(::MapViewOfFile(m_mapping.Get(), FILE_MAP_ALL_ACCESS, 0, 0, sizeof(ChannelBlock)));
   m_channelMutex.Reset(::CreateMutexA(&attributes, FALSE, kChannelMutexName));
+  m_requestEvent.Reset(::CreateEventA(&attributes, FALSE, FALSE, kChannelRequestEventName));
   m_replyEvent.Reset(::CreateEventA(&attributes, FALSE, FALSE, kChannelReplyEventName));
-  if (!m_view || !m_channelMutex || !m_replyEvent) {
+  m_stopEvent.Reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  if (!m_view || !m_channelMutex || !m_requestEvent || !m_replyEvent || !m_stopEvent) {
     DebugLogLastError("virtual mouse channel objects");
     return false;
   }
   if (!::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
                             reinterpret_cast<LPCSTR>(&VirtualMouse::ChannelWindowProc),
-                            &m_channelModule)) {
+                            &m_windowModule)) {
     DebugLogLastError("GetModuleHandleExA for the virtual mouse channel");
     return false;
   }
   WNDCLASSA windowClass{};
   windowClass.lpfnWndProc = &VirtualMouse::ChannelWindowProc;
-  windowClass.hInstance = m_channelModule;
+  windowClass.hInstance = m_windowModule;
   windowClass.lpszClassName = kChannelWindowClass;
   if (!::RegisterClassA(&windowClass) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
     DebugLogLastError("RegisterClassA of the virtual mouse channel");
     return false;
   }
   m_channelWindow = ::CreateWindowExA(0, kChannelWindowClass, nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE,
-                                      nullptr, m_channelModule, this);
+                                      nullptr, m_windowModule, this);
   if (!m_channelWindow) {
     DebugLogLastError("CreateWindowExA of the virtual mouse channel");
     return false;
@@ -202,7 +205,36 @@ bool VirtualMouse::StartChannel() {
   return true;
 }
 
+// Under m_channelLock. Once running, the thread serves every request, also while the thread
+// that owns the window is busy.
+void VirtualMouse::StartServing() {
+  if (m_thread || !m_requestEvent) return;
+  if (!::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                            reinterpret_cast<LPCSTR>(&VirtualMouse::ServeThread),
+                            &m_threadModule)) {
+    DebugLogLastError("GetModuleHandleExA for the virtual mouse channel");
+    return;
+  }
+  m_thread.Reset(::CreateThread(nullptr, 0, &VirtualMouse::ServeThread, this, 0, nullptr));
+  if (!m_thread) {
+    DebugLogLastError("CreateThread of the virtual mouse channel");
+    if (!::FreeLibrary(std::exchange(m_threadModule, nullptr))) DebugLogLastError("FreeLibrary");
+  }
+}
+
 void VirtualMouse::StopChannel() {
+  if (m_thread) {
+    if (!::SetEvent(m_stopEvent.Get())) DebugLogLastError("SetEvent to stop the channel");
+    if (::WaitForSingleObject(m_thread.Get(), kStopTimeoutMs) != WAIT_OBJECT_0) {
+      DebugLog("virtual mouse channel thread did not stop");
+      // Its handles stay open so the thread cannot touch freed objects.
+      static_cast<void>(m_thread.Release());
+      static_cast<void>(m_view.Release());
+      return;
+    }
+    m_thread.Reset();
+    m_threadModule = nullptr;  // released by the thread as it ended
+  }
   if (m_channelWindow) {
     // A window can only be destroyed by its own thread; from another, it is asked to close.
     if (!::DestroyWindow(m_channelWindow) && !::PostMessageA(m_channelWindow, WM_CLOSE, 0, 0)) {
@@ -212,13 +244,15 @@ void VirtualMouse::StopChannel() {
   }
   // Whoever called Close_DevMonitor holds the library too, so this is never the last reference
   // while our code still runs.
-  if (m_channelModule && !::FreeLibrary(std::exchange(m_channelModule, nullptr))) {
+  if (m_windowModule && !::FreeLibrary(std::exchange(m_windowModule, nullptr))) {
     DebugLogLastError("FreeLibrary of the virtual mouse channel");
   }
   m_view.Reset();
   m_mapping.Reset();
   m_channelMutex.Reset();
+  m_requestEvent.Reset();
   m_replyEvent.Reset();
+  m_stopEvent.Reset();
 }
 
 LRESULT CALLBACK VirtualMouse::ChannelWindowProc(HWND window, UINT message, WPARAM wParam,
@@ -228,17 +262,36 @@ LRESULT CALLBACK VirtualMouse::ChannelWindowProc(HWND window, UINT message, WPAR
     ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
   }
   auto* self = reinterpret_cast<VirtualMouse*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (message == kChannelRequestMessage && self) {
-    // The window outlives a StopChannel that came from another thread only until its close.
+  if (message == kChannelStartMessage && self) {
     try {
       std::lock_guard channel(self->m_channelLock);
-      if (self->m_channelWindow == window) self->ServeRequest();
+      // A window closed from another thread may still see a late message.
+      if (self->m_channelWindow == window) self->StartServing();
     } catch (...) {
-      DebugLog("virtual mouse channel request failed");
+      DebugLog("virtual mouse channel not started");
     }
     return 0;
   }
   return ::DefWindowProcA(window, message, wParam, lParam);
+}
+
+DWORD WINAPI VirtualMouse::ServeThread(void* param) {
+  auto* self = static_cast<VirtualMouse*>(param);
+  const HMODULE module = self->m_threadModule;
+  const HANDLE waits[2] = {self->m_stopEvent.Get(), self->m_requestEvent.Get()};
+  for (;;) {
+    const DWORD r = ::WaitForMultipleObjects(2, waits, FALSE, INFINITE);
+    if (r != WAIT_OBJECT_0 + 1) {
+      if (r == WAIT_FAILED) DebugLogLastError("WaitForMultipleObjects in the channel");
+      break;
+    }
+    try {
+      self->ServeRequest();
+    } catch (...) {
+      DebugLog("virtual mouse channel request failed");
+    }
+  }
+  ::FreeLibraryAndExitThread(module, 0);
 }
 
 void VirtualMouse::ServeRequest() {

@@ -37,7 +37,9 @@ class VirtualMouse final : public IFirmwareHost {
   explicit VirtualMouse(std::string statePath);
   static LRESULT CALLBACK ChannelWindowProc(HWND window, UINT message, WPARAM wParam,
                                             LPARAM lParam);
+  static DWORD WINAPI ServeThread(void* self);
   [[nodiscard]] bool StartChannel();
+  void StartServing();
   void StopChannel();
   void ServeRequest();
 
@@ -54,12 +56,16 @@ class VirtualMouse final : public IFirmwareHost {
   platform::UniqueHandle m_channelMutex;
   platform::UniqueHandle m_mapping;
   platform::UniqueView m_view;
+  platform::UniqueHandle m_requestEvent;
   platform::UniqueHandle m_replyEvent;
-  // Message-only, on the thread that called Open_DevMonitor; requests are served there.
+  platform::UniqueHandle m_stopEvent;
+  // Message-only, on the thread that called Open_DevMonitor: starts the serving thread.
   HWND m_channelWindow = nullptr;
-  // The channel's own reference to the library, so a FreeLibrary without Close_DevMonitor
-  // cannot unload the window procedure that serves it.
-  HMODULE m_channelModule = nullptr;
+  platform::UniqueHandle m_thread;
+  // The window's and the serving thread's own references to the library, so a FreeLibrary
+  // without Close_DevMonitor cannot unload the code they run.
+  HMODULE m_windowModule = nullptr;
+  HMODULE m_threadModule = nullptr;
 };
 
 }  // namespace karvo::sim

@@ -108,8 +108,9 @@ ToolRun Mousectl(const std::string& args) {
   UniqueHandle process(pi.hProcess);
   UniqueHandle thread(pi.hThread);
   writeEnd.Reset();
-  // The virtual mouse serves mousectl on the thread that opened it, this one: its requests are
-  // dispatched while mousectl runs, and only they, so the recorded messages stay queued.
+  // The virtual mouse's channel starts on the thread that opened it, this one: its start
+  // message is dispatched while mousectl runs, and only it, so the recorded messages stay
+  // queued.
   char buf[4096];
   DWORD n = 0;
   const DWORD start = ::GetTickCount();
@@ -117,8 +118,8 @@ ToolRun Mousectl(const std::string& args) {
     ended =
         ::MsgWaitForMultipleObjects(1, &pi.hProcess, FALSE, 20, QS_POSTMESSAGE) == WAIT_OBJECT_0;
     MSG msg;
-    while (::PeekMessageA(&msg, nullptr, karvo::sim::kChannelRequestMessage,
-                          karvo::sim::kChannelRequestMessage, PM_REMOVE)) {
+    while (::PeekMessageA(&msg, nullptr, karvo::sim::kChannelStartMessage,
+                          karvo::sim::kChannelStartMessage, PM_REMOVE)) {
       ::DispatchMessageA(&msg);
     }
     DWORD waiting = 0;
