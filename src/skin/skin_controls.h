@@ -14,7 +14,7 @@ enum class SkinControlType : std::uint8_t {
   Edit,       // ColorEdit
   Slider,     // SkinSlider
   Picture,    // hidden picture window
-  List,       // EditableList, made by the window that owns it
+  List,       // EditableList
 };
 
 SkinControlType ControlTypeOf(ControlKind kind);

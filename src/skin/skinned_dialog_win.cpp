@@ -6,6 +6,7 @@
 
 #include "platform/debug_log.h"
 #include "skin/color_edit_win.h"
+#include "skin/editable_list_win.h"
 #include "skin/image_button_win.h"
 #include "skin/picture_window_win.h"
 #include "skin/profile_name_label_win.h"
@@ -104,6 +105,7 @@ struct SkinnedDialog::Slot {
   std::unique_ptr<ProfileNameLabel> NameLabel;
   std::unique_ptr<ColorEdit> Edit;
   std::unique_ptr<SkinSlider> Slider;
+  std::unique_ptr<EditableList> List;
   std::unique_ptr<PictureWindow> Picture;
 };
 
@@ -159,6 +161,10 @@ ColorEdit* SkinnedDialog::Edit(std::size_t index) const {
 
 SkinSlider* SkinnedDialog::Slider(std::size_t index) const {
   return index < m_slots.size() ? m_slots[index]->Slider.get() : nullptr;
+}
+
+EditableList* SkinnedDialog::List(std::size_t index) const {
+  return index < m_slots.size() ? m_slots[index]->List.get() : nullptr;
 }
 
 PictureWindow* SkinnedDialog::Picture(std::size_t index) const {
@@ -276,7 +282,11 @@ void SkinnedDialog::CreateControl(std::size_t index, const StateSources& sources
       slot.Slider = std::move(slider);
       break;
     }
-    case SkinControlType::List:
+    case SkinControlType::List: {
+      auto list = std::make_unique<EditableList>();
+      if (list->Create(m_hwnd, rect, slot.Id)) slot.List = std::move(list);
+      break;
+    }
     case SkinControlType::None:
       break;
   }

@@ -23,6 +23,7 @@
 namespace karvo::skin {
 
 class ColorEdit;
+class EditableList;
 class ImageButton;
 class PictureWindow;
 class ProfileNameLabel;
@@ -46,6 +47,7 @@ class SkinnedDialog : public platform::Dialog {
   ProfileNameLabel* NameLabel(std::size_t index) const;
   ColorEdit* Edit(std::size_t index) const;
   SkinSlider* Slider(std::size_t index) const;
+  EditableList* List(std::size_t index) const;
   PictureWindow* Picture(std::size_t index) const;
 
  protected:

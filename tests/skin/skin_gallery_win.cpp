@@ -11,9 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "configurator/configurator_resources.h"
 #include "platform/text_win.h"
 #include "platform/window_win.h"
 #include "skin/color_edit_win.h"
+#include "skin/editable_list_win.h"
 #include "skin/image_button_win.h"
 #include "skin/picture_window_win.h"
 #include "skin/profile_name_label_win.h"
@@ -77,6 +79,19 @@ void FillSamples(const SkinnedDialog& window) {
       }
       edit->SetUserText(text);
     }
+    if (EditableList* list = window.List(i)) {
+      if (window.Spec().Id == WindowId::MacroEditor) {
+        // Events: key press, pause, key release, each with its icon.
+        list->AddLine("A", IDB_LIST_KEY_PRESS);
+        list->AddLine("50 ms", IDB_LIST_PAUSE);
+        list->AddLine("A", IDB_LIST_KEY_RELEASE);
+        list->AddLine("Linke Maustaste", IDB_LIST_MOUSE_EVENT);
+      } else {
+        for (const char* name : {"Granate", "Nachladen", "Sprint", "Messer"})
+          list->AddLine(name, 0);
+      }
+      list->Select(1);
+    }
     if (SkinSlider* slider = window.Slider(i)) {
       slider->SetPosition((slider->Min() + slider->Max()) / 2);
     }
@@ -102,6 +117,7 @@ void SetState(const SkinnedDialog& window, int state) {
     }
     if (ColorEdit* edit = window.Edit(i)) ::EnableWindow(edit->Hwnd(), state != 3);
     if (SkinSlider* slider = window.Slider(i)) slider->Enable(state != 3);
+    if (EditableList* list = window.List(i)) ::EnableWindow(list->Hwnd(), state != 3);
     // The button pages show a picture while the pointer is over a button's label.
     if (PictureWindow* picture = window.Picture(i)) {
       picture->Show(state == 1 && firstPicture);
