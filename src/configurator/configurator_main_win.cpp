@@ -1,0 +1,28 @@
+// The configurator's process: one copy at a time, its directory, the main window run
+// modally until it closes.
+#include <windows.h>
+
+#include "configurator/main_window_win.h"
+#include "platform/debug_log.h"
+#include "platform/handles.h"
+#include "platform/program_dir_win.h"
+#include "platform/suite_names.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  using namespace karvo;
+  // Held until the process ends. A second copy ends at once: no window, no message, and the
+  // running one is not brought forward.
+  ::SetLastError(0);
+  platform::UniqueHandle instanceMutex(
+      ::CreateMutexA(nullptr, FALSE, platform::kConfiguratorInstanceMutex));
+  const DWORD error = ::GetLastError();
+  if (error == ERROR_ALREADY_EXISTS || (!instanceMutex && error == ERROR_ACCESS_DENIED)) return 0;
+  if (!instanceMutex) platform::DebugLogLastError("CreateMutexA(configurator)");
+
+  const std::string programDir = platform::ProgramDir();
+  // The place of the flat popup-menu frame hook: installed here, before the window, and
+  // removed after it has closed, as soon as the skinned menu exists.
+  configurator::MainWindow window(programDir);
+  if (window.Run() == -1) platform::DebugLog("configurator main window could not be created\r\n");
+  return 0;
+}

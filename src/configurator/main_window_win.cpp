@@ -1,0 +1,506 @@
+#include "configurator/main_window_win.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+
+#include "configurator/configurator_resources.h"
+#include "platform/debug_log.h"
+#include "platform/suite_names.h"
+#include "platform/text_win.h"
+#include "skin/skin_layout.h"
+
+namespace karvo::configurator {
+namespace {
+
+using platform::DebugLog;
+using platform::DebugLogLastError;
+
+// Ids of the table's controls that have none of their own.
+constexpr int kFirstControlId = 1000;
+
+constexpr int kVersionX = 670;
+constexpr int kVersionY = 32;
+constexpr COLORREF kVersionColour = RGB(255, 255, 255);
+constexpr COLORREF kNameLabelBackground = RGB(206, 206, 214);
+constexpr COLORREF kNameColour = RGB(255, 255, 255);
+constexpr COLORREF kOtherNameColour = RGB(115, 115, 115);
+
+RECT RectOf(const skin::ControlSpec& spec) {
+  const skin::SkinLayout layout = skin::ParseLayout(spec.Layout);
+  return {layout.Left, layout.Top, layout.Right, layout.Bottom};
+}
+
+std::string_view NameOf(const skin::ControlSpec& spec) {
+  return spec.Layout.substr(0, spec.Layout.find(','));
+}
+
+platform::UniqueFont ArialFont(int height, int width) {
+  platform::UniqueFont font(::CreateFontW(height, width, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                                          DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                          DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"Arial"));
+  if (!font) DebugLogLastError("CreateFontW(Arial)");
+  return font;
+}
+
+HICON LoadProgramIcon(int size) {
+  auto icon = static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr),
+                                              MAKEINTRESOURCEW(IDI_CONFIGURATOR), IMAGE_ICON, size,
+                                              size, LR_SHARED));
+  if (!icon) DebugLogLastError("LoadImageW(icon 128)");
+  return icon;
+}
+
+// A profile name as the record holds it: within its field, in the ANSI code page.
+std::wstring ProfileName(const settings::ProfileSettings& profile) {
+  const char* name = profile.ProFileName;
+  return platform::WideFromUserText(
+      std::string_view(name, strnlen(name, sizeof profile.ProFileName)));
+}
+
+}  // namespace
+
+void MacroStoreHook::MergeProfilesAndSave(const settings::SettingsImage& block) {
+  if (!m_store.MergeAndSave(block))
+    DebugLog("macro library not saved: %s\r\n", m_store.Path().c_str());
+}
+
+void MacroStoreHook::Save() {
+  if (!m_store.Save()) DebugLog("macro library not saved: %s\r\n", m_store.Path().c_str());
+}
+
+MainWindow::MainWindow(std::string programDir)
+    : m_programDir(std::move(programDir)),
+      m_files(m_fileStore, m_registry, m_programDir),
+      m_macros(m_fileStore, editors::MacroStorePath(m_programDir)),
+      m_macroHook(m_macros),
+      m_session({m_files, m_registry, m_macroHook}),
+      m_sensitivityPage(m_session.WorkingBlock()),
+      m_advancedPage(m_session.WorkingBlock()),
+      m_systemPage(m_session.WorkingBlock()),
+      m_osdPage(m_session.NoticeSettings()),
+      m_firstButtonPage(editors::ButtonMode::kFirst, m_session.WorkingBlock(), m_macros),
+      m_secondButtonPage(editors::ButtonMode::kSecond, m_session.WorkingBlock(), m_macros) {}
+
+MainWindow::~MainWindow() = default;
+
+INT_PTR MainWindow::Run() { return RunModal(nullptr, IDD_MAIN_WINDOW); }
+
+bool MainWindow::OnInit() {
+  // Without a caption the system-menu style is what gives the task-bar button its menu.
+  const LONG style = ::GetWindowLongW(m_hwnd, GWL_STYLE);
+  ::SetLastError(0);
+  if (!::SetWindowLongW(m_hwnd, GWL_STYLE, style | WS_SYSMENU | WS_MINIMIZEBOX) &&
+      ::GetLastError() != 0) {
+    DebugLogLastError("SetWindowLongW(main window style)");
+  }
+  const skin::WindowSpec& spec = skin::FindWindowSpec(skin::WindowId::Main);
+  RECT work{0, 0, spec.Width, spec.Height};
+  if (!::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0)) {
+    DebugLogLastError("SystemParametersInfoW(SPI_GETWORKAREA)");
+  }
+  const int x = work.left + std::max(0L, (work.right - work.left - spec.Width) / 2);
+  const int y = work.top + std::max(0L, (work.bottom - work.top - spec.Height) / 2);
+  if (!::SetWindowPos(m_hwnd, nullptr, x, y, spec.Width, spec.Height,
+                      SWP_NOZORDER | SWP_FRAMECHANGED)) {
+    DebugLogLastError("SetWindowPos(main window)");
+  }
+  if (!BuildControls() || !BuildPages()) return false;
+
+  m_icon = LoadProgramIcon(::GetSystemMetrics(SM_CXICON));
+  m_smallIcon = LoadProgramIcon(::GetSystemMetrics(SM_CXSMICON));
+  ::SendMessageW(m_hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_icon));
+  ::SendMessageW(m_hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon));
+  if (!::SetWindowTextW(m_hwnd,
+                        platform::WideFromSuiteText(platform::kConfiguratorTitle).c_str())) {
+    DebugLogLastError("SetWindowTextW(main window)");
+  }
+  StartSession();
+  return true;
+}
+
+bool MainWindow::BuildControls() {
+  const skin::WindowSpec& spec = skin::FindWindowSpec(skin::WindowId::Main);
+  m_versionFont = ArialFont(14, 6);
+  m_labelFont = ArialFont(12, 7);
+  m_labelBrush.Reset(::CreateSolidBrush(kNameLabelBackground));
+  int index = 0;
+  for (const skin::ControlSpec& control : spec.Controls) {
+    Control built;
+    built.Spec = &control;
+    built.Id = control.Id != 0 ? control.Id : kFirstControlId + index;
+    ++index;
+    const std::string_view name = NameOf(control);
+    switch (control.Kind) {
+      case skin::ControlKind::Tab:
+        built.Role = Role::kTab;
+        break;
+      case skin::ControlKind::Slot:
+        built.Role = Role::kSlot;
+        break;
+      case skin::ControlKind::Mode:
+        built.Role = Role::kMode;
+        break;
+      case skin::ControlKind::Push:
+        if (name == "Min")
+          built.Role = Role::kMin;
+        else if (name == "Exit")
+          built.Role = Role::kExit;
+        else if (name == "Apply")
+          built.Role = Role::kApply;
+        else if (name == "OK")
+          built.Role = Role::kOk;
+        else if (name == "Cancel")
+          built.Role = Role::kCancel;
+        else if (name == "Macro Manager")
+          built.Role = Role::kMacroManager;
+        else
+          built.Role = Role::kProfileCommand;
+        break;
+      default:
+        break;
+    }
+    const RECT rect = RectOf(control);
+    if (control.Kind == skin::ControlKind::PageRect) {
+      m_controls.push_back(built);
+      continue;
+    }
+    const bool label = control.Kind == skin::ControlKind::NameLabel;
+    const bool selectable =
+        built.Role == Role::kTab || built.Role == Role::kSlot || built.Role == Role::kMode;
+    DWORD style = WS_CHILD | WS_VISIBLE;
+    if (label) {
+      style |= SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX;
+    } else {
+      style |= selectable ? (BS_CHECKBOX | BS_PUSHLIKE) : BS_PUSHBUTTON;
+    }
+    const std::wstring caption = platform::WideFromSuiteText(control.Caption);
+    built.Hwnd =
+        ::CreateWindowExW(0, label ? L"STATIC" : L"BUTTON", caption.c_str(), style, rect.left,
+                          rect.top, rect.right - rect.left, rect.bottom - rect.top, m_hwnd,
+                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(built.Id)),
+                          ::GetModuleHandleW(nullptr), nullptr);
+    if (!built.Hwnd) {
+      DebugLogLastError("CreateWindowExW(main window control)");
+      return false;
+    }
+    if (label) {
+      ::SendMessageW(built.Hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(m_labelFont.Get()), FALSE);
+      m_nameLabels.push_back(built.Hwnd);
+    }
+    m_controls.push_back(built);
+  }
+  return true;
+}
+
+bool MainWindow::BuildPages() {
+  RECT right{};
+  RECT left{};
+  for (const Control& control : m_controls) {
+    if (control.Spec->Kind != skin::ControlKind::PageRect) continue;
+    (control.Spec->Value == 0 ? right : left) = RectOf(*control.Spec);
+  }
+  for (RightPage page :
+       {RightPage::kSensitivity, RightPage::kAdvanced, RightPage::kSystem, RightPage::kOsd}) {
+    if (!PageOf(page).CreateAt(m_hwnd, right)) return false;
+  }
+  for (LeftPage page : {LeftPage::kFirstButtons, LeftPage::kSecondButtons}) {
+    if (!PageOf(page).CreateAt(m_hwnd, left)) return false;
+  }
+  PageOf(m_currentRight).Show(true);
+  PageOf(m_currentLeft).Show(true);
+  for (const Control* tab : ControlsOf(Role::kTab)) {
+    SetSelected(*tab, tab->Spec->Value == PageOf(m_currentRight).Spec().Template);
+  }
+  for (const Control* mode : ControlsOf(Role::kMode)) {
+    SetSelected(*mode, mode->Spec->Value == PageOf(m_currentLeft).Spec().Template);
+  }
+  return true;
+}
+
+void MainWindow::StartSession() {
+  // Both missing means the monitor is not running: the files are read instead, silently.
+  (void)m_block.OpenBlockMutex();
+  ISharedBlock* block = nullptr;
+  switch (m_block.OpenView()) {
+    case SharedBlockOpen::kOpened:
+      block = &m_block;
+      break;
+    case SharedBlockOpen::kNoMapping:
+      break;
+    case SharedBlockOpen::kViewFailed: {
+      const std::wstring text = platform::WideFromSuiteText(platform::kMapViewFailedText);
+      if (::MessageBoxW(m_hwnd, text.c_str(), nullptr, MB_OK) == 0) {
+        DebugLogLastError("MessageBoxW(map view)");
+      }
+      break;
+    }
+  }
+  m_macros.Load();
+  m_session.StartUp(block);
+  RefreshAll();
+}
+
+void MainWindow::OnCommand(int id, int code, HWND control) {
+  if (id == IDOK || id == IDCANCEL) {
+    Dialog::OnCommand(id, code, control);
+    return;
+  }
+  const Control* clicked = ControlById(id);
+  if (!clicked || (code != BN_CLICKED && code != BN_DOUBLECLICKED)) return;
+  switch (clicked->Role) {
+    case Role::kTab:
+      for (RightPage page :
+           {RightPage::kSensitivity, RightPage::kAdvanced, RightPage::kSystem, RightPage::kOsd}) {
+        if (PageOf(page).Spec().Template == clicked->Spec->Value) ShowRightPage(page);
+      }
+      break;
+    case Role::kMode:
+      ShowLeftPage(clicked->Spec->Value == IDD_BUTTON_PAGE_MODE1 ? LeftPage::kFirstButtons
+                                                                 : LeftPage::kSecondButtons);
+      break;
+    case Role::kSlot:
+      SelectSlot(clicked->Spec->Value);
+      break;
+    case Role::kMin:
+      ::ShowWindow(m_hwnd, SW_MINIMIZE);
+      break;
+    case Role::kExit:
+    case Role::kCancel:
+      // Nothing is written or sent: the edits of the working copy are dropped.
+      if (!::PostMessageW(m_hwnd, WM_CLOSE, 0, 0)) DebugLogLastError("PostMessageW(WM_CLOSE)");
+      break;
+    case Role::kApply:
+      ApplyChanges(false);
+      break;
+    case Role::kOk:
+      ApplyChanges(true);
+      break;
+    case Role::kProfileCommand:
+    case Role::kMacroManager:
+    case Role::kNone:
+      break;
+  }
+}
+
+bool MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& directResult) {
+  switch (message) {
+    case WM_CLOSE:
+      EndDialog(IDOK);
+      return true;
+    case WM_DESTROY:
+      // The monitor's block is let go of with the window; so is the library.
+      m_block.Close();
+      editors::ClearMacros(m_macros.List());
+      return false;
+    case WM_PAINT:
+      OnPaint();
+      return true;
+    case WM_ERASEBKGND:
+      SetMsgResult(1);
+      return true;
+    case WM_LBUTTONDOWN:
+      // The whole surface is the caption the skin does not draw.
+      if (!::ReleaseCapture()) DebugLogLastError("ReleaseCapture(drag)");
+      ::SendMessageW(m_hwnd, WM_NCLBUTTONDOWN, HTCAPTION, 0);
+      return true;
+    case WM_CTLCOLORSTATIC: {
+      auto label = reinterpret_cast<HWND>(lParam);
+      const auto found = std::find(m_nameLabels.begin(), m_nameLabels.end(), label);
+      if (found == m_nameLabels.end()) return false;
+      const bool current = found - m_nameLabels.begin() == m_session.WorkingBlock().CurrentProfile;
+      auto dc = reinterpret_cast<HDC>(wParam);
+      ::SetTextColor(dc, current ? kNameColour : kOtherNameColour);
+      ::SetBkColor(dc, kNameLabelBackground);
+      directResult = reinterpret_cast<INT_PTR>(m_labelBrush.Get());
+      return true;
+    }
+    case platform::kMsgConfigReadBack:
+    case platform::kMsgProfileChanged:
+    case platform::kMsgApplyFinished:
+    case platform::kMsgButtonModeChanged:
+    case platform::kMsgCpiLevelChanged:
+      OnMonitorNotification(message, lParam);
+      SetMsgResult(0);
+      return true;
+    case platform::kMsgConfiguratorIgnoredA:
+    case platform::kMsgConfiguratorIgnoredB:
+      SetMsgResult(0);
+      return true;
+    default:
+      return false;
+  }
+}
+
+void MainWindow::OnMonitorNotification(UINT message, LPARAM lParam) {
+  switch (m_session.OnMonitorMessage(*this, message, lParam)) {
+    case PageUpdate::kRefreshAll:
+      RefreshAll();
+      break;
+    case PageUpdate::kRefreshSensitivity:
+      m_sensitivityPage.Refresh();
+      break;
+    case PageUpdate::kShowFirstButtonPage:
+      ShowLeftPage(LeftPage::kFirstButtons);
+      break;
+    case PageUpdate::kShowSecondButtonPage:
+      ShowLeftPage(LeftPage::kSecondButtons);
+      break;
+    case PageUpdate::kNone:
+      break;
+  }
+  // A read-back may bring a new firmware version.
+  if (message == platform::kMsgConfigReadBack && !::InvalidateRect(m_hwnd, nullptr, FALSE)) {
+    DebugLogLastError("InvalidateRect(version line)");
+  }
+}
+
+void MainWindow::ShowRightPage(RightPage page) {
+  if (page == m_currentRight) return;
+  PageOf(m_currentRight).Show(false);
+  PageOf(page).Show(true);
+  m_currentRight = page;
+  for (const Control* tab : ControlsOf(Role::kTab)) {
+    SetSelected(*tab, tab->Spec->Value == PageOf(page).Spec().Template);
+  }
+}
+
+void MainWindow::ShowLeftPage(LeftPage page) {
+  if (page == m_currentLeft) return;
+  PageOf(m_currentLeft).Show(false);
+  PageOf(page).Show(true);
+  m_currentLeft = page;
+  for (const Control* mode : ControlsOf(Role::kMode)) {
+    SetSelected(*mode, mode->Spec->Value == PageOf(page).Spec().Template);
+  }
+  if (page == LeftPage::kSecondButtons) PageOf(page).Refresh();
+}
+
+void MainWindow::SelectSlot(int n) {
+  if (m_session.SelectSlot(n)) RefreshAll();
+}
+
+void MainWindow::RefreshAll() {
+  const settings::SettingsImage& working = m_session.WorkingBlock();
+  const int current = working.CurrentProfile;
+  // A slot from a damaged block or file leaves the buttons as they are.
+  if (current >= 0 && current < settings::kProfileCount) {
+    for (const Control* slot : ControlsOf(Role::kSlot)) {
+      SetSelected(*slot, slot->Spec->Value == current);
+    }
+  }
+  for (std::size_t k = 0; k < m_nameLabels.size() && k < settings::kProfileCount; ++k) {
+    if (!::SetWindowTextW(m_nameLabels[k], ProfileName(working.Profiles[k]).c_str())) {
+      DebugLogLastError("SetWindowTextW(profile name)");
+    }
+    ::InvalidateRect(m_nameLabels[k], nullptr, TRUE);
+  }
+  m_firstButtonPage.Refresh();
+  m_secondButtonPage.Refresh();
+  m_sensitivityPage.Refresh();
+  m_advancedPage.Refresh();
+  m_systemPage.Refresh();
+  m_osdPage.Refresh();
+}
+
+void MainWindow::ApplyChanges(bool thenClose) {
+  m_session.Apply(*this, platform::kApplyNormal, m_osdPage.TransparencyIndex());
+  if (thenClose && !::PostMessageW(m_hwnd, WM_CLOSE, 0, 0)) {
+    DebugLogLastError("PostMessageW(WM_CLOSE)");
+  }
+}
+
+void MainWindow::BeginWait() {
+  ::SetCapture(m_hwnd);
+  ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));
+}
+
+void MainWindow::SetCommitButtonsEnabled(bool enabled) {
+  for (Role role : {Role::kOk, Role::kApply}) {
+    for (const Control* button : ControlsOf(role)) {
+      ::EnableWindow(button->Hwnd, enabled ? TRUE : FALSE);
+      if (!::UpdateWindow(button->Hwnd)) DebugLogLastError("UpdateWindow(commit button)");
+    }
+  }
+}
+
+void MainWindow::EndWait() {
+  ::SetCursor(::LoadCursorA(nullptr, IDC_ARROW));
+  if (::GetCapture() == m_hwnd && !::ReleaseCapture()) DebugLogLastError("ReleaseCapture");
+}
+
+void MainWindow::PostApplyToMonitor(std::uintptr_t wParam) {
+  HWND monitor = ::FindWindowA(nullptr, platform::kMonitorTitle);
+  if (!monitor) return;
+  if (!::PostMessageW(monitor, platform::kMsgApply, wParam, 0)) {
+    DebugLogLastError("PostMessageW(1224)");
+  }
+}
+
+void MainWindow::OnPaint() {
+  platform::PaintDc paint(m_hwnd);
+  if (!paint) return;
+  RECT client{};
+  if (!::GetClientRect(m_hwnd, &client)) return;
+  if (::IsIconic(m_hwnd)) {
+    const int x = (client.right - ::GetSystemMetrics(SM_CXICON)) / 2;
+    const int y = (client.bottom - ::GetSystemMetrics(SM_CYICON)) / 2;
+    if (m_icon && !::DrawIcon(paint.Get(), x, y, m_icon)) DebugLogLastError("DrawIcon");
+    return;
+  }
+  platform::DoubleBuffer buffer(paint.Get(), client);
+  ::FillRect(buffer.Get(), &client, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
+  PaintVersionLine(buffer.Get());
+  if (!buffer.Flush()) DebugLog("main window paint not copied\r\n");
+}
+
+void MainWindow::PaintVersionLine(HDC dc) {
+  const std::wstring line = platform::WideFromSuiteText(m_session.VersionLine());
+  platform::SelectScope font(dc, m_versionFont.Get());
+  ::SetBkMode(dc, TRANSPARENT);
+  ::SetTextColor(dc, kVersionColour);
+  if (!::TextOutW(dc, kVersionX, kVersionY, line.c_str(), static_cast<int>(line.size()))) {
+    DebugLogLastError("TextOutW(version line)");
+  }
+}
+
+void MainWindow::SetSelected(const Control& control, bool selected) {
+  if (control.Hwnd)
+    ::SendMessageW(control.Hwnd, BM_SETCHECK, selected ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+std::vector<const MainWindow::Control*> MainWindow::ControlsOf(Role role) const {
+  std::vector<const Control*> found;
+  for (const Control& control : m_controls) {
+    if (control.Role == role) found.push_back(&control);
+  }
+  return found;
+}
+
+const MainWindow::Control* MainWindow::ControlById(int id) const {
+  for (const Control& control : m_controls) {
+    if (control.Id == id && control.Hwnd) return &control;
+  }
+  return nullptr;
+}
+
+skin::ConfiguratorPage& MainWindow::PageOf(RightPage page) {
+  switch (page) {
+    case RightPage::kAdvanced:
+      return m_advancedPage;
+    case RightPage::kSystem:
+      return m_systemPage;
+    case RightPage::kOsd:
+      return m_osdPage;
+    case RightPage::kSensitivity:
+      break;
+  }
+  return m_sensitivityPage;
+}
+
+skin::ConfiguratorPage& MainWindow::PageOf(LeftPage page) {
+  return page == LeftPage::kSecondButtons ? static_cast<skin::ConfiguratorPage&>(m_secondButtonPage)
+                                          : m_firstButtonPage;
+}
+
+}  // namespace karvo::configurator

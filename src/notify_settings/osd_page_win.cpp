@@ -1,0 +1,15 @@
+#include "notify_settings/osd_page_win.h"
+
+namespace karvo::notify_settings {
+
+bool OsdPage::OnInit() {
+  m_model.Init();
+  return true;
+}
+
+void OsdPage::Refresh() {
+  (void)m_model.Refresh();
+  if (m_hwnd) ::InvalidateRect(m_hwnd, nullptr, FALSE);
+}
+
+}  // namespace karvo::notify_settings
