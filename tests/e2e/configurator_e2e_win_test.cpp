@@ -121,6 +121,31 @@ std::map<std::string, std::string> RegistryValues(const char* subKey) {
   return values;
 }
 
+// A message box (a top-level dialog) whose static text is text.
+struct BoxSearch {
+  const char* Text;
+  HWND Found;
+};
+
+BOOL CALLBACK FindBox(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<BoxSearch*>(param);
+  char className[16] = {};
+  ::GetClassNameA(window, className, sizeof className);
+  if (std::strcmp(className, "#32770") != 0) return TRUE;
+  for (HWND child = nullptr; (child = ::FindWindowExA(window, child, "Static", nullptr));) {
+    char shown[128] = {};
+    ::GetWindowTextA(child, shown, sizeof shown);
+    if (std::strcmp(shown, search->Text) == 0) search->Found = window;
+  }
+  return search->Found ? FALSE : TRUE;
+}
+
+HWND BoxSaying(const char* text) {
+  BoxSearch search{text, nullptr};
+  ::EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
+  return search.Found;
+}
+
 class ConfiguratorEndToEnd : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -203,6 +228,45 @@ TEST_F(ConfiguratorEndToEnd, WithoutTheMonitorTheSlotsComeFromTheFilesAndASecond
     ++windows;
   EXPECT_EQ(windows, 1);
   EXPECT_FALSE(m_configurator->WaitExit(0)) << "the first copy must stay";
+}
+
+TEST_F(ConfiguratorEndToEnd, DamagedSlotAndLibraryStartWithoutHighlightAndKeepTheMacroPositions) {
+  ASSERT_TRUE(::CreateDirectoryA(m_dir->File("config").c_str(), nullptr) ||
+              ::GetLastError() == ERROR_ALREADY_EXISTS);
+  const std::string library = m_dir->File("config\\sequence.dat");
+  ASSERT_TRUE(::WritePrivateProfileStringA("Setting", "CurrentProfile", "7",
+                                           m_dir->File("config.ini").c_str()));
+  ASSERT_TRUE(::WritePrivateProfileStringA("Macros", "number", "2", library.c_str()));
+  ASSERT_TRUE(::WritePrivateProfileStringA("Macros", "1", "00FF", library.c_str()));
+  HWND window = StartConfigurator();
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(HighlightedSlot(window), -1);
+  EXPECT_EQ(LabelText(window, 0), "Default1");
+  // Saved at start: both damaged keys keep their places as empty macros.
+  EXPECT_EQ(::GetPrivateProfileIntA("Macros", "number", -1, library.c_str()), 2u);
+  char value[5000] = {};
+  EXPECT_EQ(::GetPrivateProfileStringA("Macros", "1", "", value, sizeof value, library.c_str()),
+            4122u);
+}
+
+TEST_F(ConfiguratorEndToEnd, ABlockThatCannotBeViewedIsToldAndTheFilesServe) {
+  // A section of the block's name too small for a settings image cannot be mapped whole.
+  platform::UniqueHandle section(::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE,
+                                                      0, 16, platform::kSharedBlockName));
+  ASSERT_TRUE(section);
+  ASSERT_TRUE(::WritePrivateProfileStringA("Setting", "CurrentProfile", "4",
+                                           m_dir->File("config.ini").c_str()));
+  m_configurator = std::make_unique<testing::ChildProcess>(m_dir->File(kConfiguratorExe),
+                                                           std::string{}, m_dir->Path());
+  HWND box = nullptr;
+  ASSERT_TRUE(
+      WaitUntil([&] { return (box = BoxSaying(platform::kMapViewFailedText)) != nullptr; }));
+  ASSERT_TRUE(::PostMessageA(box, WM_COMMAND, IDOK, 0));
+  HWND window = nullptr;
+  ASSERT_TRUE(WaitUntil([&] {
+    window = ::FindWindowA(nullptr, platform::kConfiguratorTitle);
+    return window && ::IsWindowVisible(window) && HighlightedSlot(window) == 4;
+  }));
 }
 
 TEST_F(ConfiguratorEndToEnd, SlotsFollowTheMonitorAndAnApplyReachesTheMouse) {
