@@ -1,5 +1,6 @@
 // The configurator's process: one copy at a time, its directory, the main window run
 // modally until it closes.
+#include <ole2.h>
 #include <windows.h>
 
 #include "configurator/main_window_win.h"
@@ -19,10 +20,17 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   if (error == ERROR_ALREADY_EXISTS || (!instanceMutex && error == ERROR_ACCESS_DENIED)) return 0;
   if (!instanceMutex) platform::DebugLogLastError("CreateMutexA(configurator)");
 
+  // The picture loader that decodes the artwork and the system's file dialogs are COM.
+  const HRESULT ole = ::OleInitialize(nullptr);
+  if (FAILED(ole))
+    platform::DebugLog("OleInitialize failed: 0x%08lx\r\n", static_cast<unsigned long>(ole));
   const std::string programDir = platform::ProgramDir();
   // The place of the flat popup-menu frame hook: installed here, before the window, and
   // removed after it has closed, as soon as the skinned menu exists.
-  configurator::MainWindow window(programDir);
-  if (window.Run() == -1) platform::DebugLog("configurator main window could not be created\r\n");
+  {
+    configurator::MainWindow window(programDir);
+    if (window.Run() == -1) platform::DebugLog("configurator main window could not be created\r\n");
+  }
+  if (SUCCEEDED(ole)) ::OleUninitialize();
   return 0;
 }
