@@ -2,9 +2,13 @@
 // wide a menu item is, and how an editable list commits an in-place edit.
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "skin/editable_list_model.h"
 #include "skin/image_button_state.h"
 #include "skin/menu_metrics.h"
+#include "skin/skin_controls.h"
+#include "skin/window_layouts.h"
 
 namespace karvo::skin {
 namespace {
@@ -144,6 +148,19 @@ TEST(EditableList, IconColumnFromTheLowWord) {
   EXPECT_EQ(IconOf(0x00050001).BitmapId, 0);
   EXPECT_EQ(IconOf(0x000500E7).BitmapId, 231);
   EXPECT_GE(IconOf(0x000500E7).TextLeft, kListIconLeft + kListIconColumn);
+}
+
+// Clicks are told apart by control id, and the dialog manager's IDOK and IDCANCEL must not be
+// taken for a control's click.
+TEST(WindowBuilder, ControlIdsAreDistinctInEveryWindowAndNeverOkOrCancel) {
+  for (const WindowSpec& window : kWindows) {
+    std::set<std::int32_t> ids;
+    for (std::size_t i = 0; i < window.Controls.size(); ++i) {
+      const std::int32_t id = ControlIdOf(window.Controls[i], i);
+      EXPECT_TRUE(ids.insert(id).second) << window.Name << ": " << window.Controls[i].Layout;
+      EXPECT_GT(id, 2) << window.Name << ": " << window.Controls[i].Layout;
+    }
+  }
 }
 
 }  // namespace
