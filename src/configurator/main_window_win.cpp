@@ -8,6 +8,9 @@
 #include "platform/debug_log.h"
 #include "platform/suite_names.h"
 #include "platform/text_win.h"
+#include "skin/image_button_win.h"
+#include "skin/profile_name_label_win.h"
+#include "skin/skin_fonts_win.h"
 #include "skin/skin_layout.h"
 
 namespace karvo::configurator {
@@ -16,31 +19,13 @@ namespace {
 using platform::DebugLog;
 using platform::DebugLogLastError;
 
-// Ids of the table's controls that have none of their own.
-constexpr int kFirstControlId = 1000;
-
 constexpr int kVersionX = 670;
 constexpr int kVersionY = 32;
 constexpr COLORREF kVersionColour = RGB(255, 255, 255);
 constexpr COLORREF kNameLabelBackground = RGB(206, 206, 214);
-constexpr COLORREF kNameColour = RGB(255, 255, 255);
-constexpr COLORREF kOtherNameColour = RGB(115, 115, 115);
-
-RECT RectOf(const skin::ControlSpec& spec) {
-  const skin::SkinLayout layout = skin::ParseLayout(spec.Layout);
-  return {layout.Left, layout.Top, layout.Right, layout.Bottom};
-}
 
 std::string_view NameOf(const skin::ControlSpec& spec) {
   return spec.Layout.substr(0, spec.Layout.find(','));
-}
-
-platform::UniqueFont ArialFont(int height, int width) {
-  platform::UniqueFont font(::CreateFontW(height, width, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                                          DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                          DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"Arial"));
-  if (!font) DebugLogLastError("CreateFontW(Arial)");
-  return font;
 }
 
 HICON LoadProgramIcon(int size) {
@@ -52,10 +37,9 @@ HICON LoadProgramIcon(int size) {
 }
 
 // A profile name as the record holds it: within its field, in the ANSI code page.
-std::wstring ProfileName(const settings::ProfileSettings& profile) {
+std::string_view ProfileName(const settings::ProfileSettings& profile) {
   const char* name = profile.ProFileName;
-  return platform::WideFromUserText(
-      std::string_view(name, strnlen(name, sizeof profile.ProFileName)));
+  return std::string_view(name, strnlen(name, sizeof profile.ProFileName));
 }
 
 }  // namespace
@@ -70,7 +54,8 @@ void MacroStoreHook::Save() {
 }
 
 MainWindow::MainWindow(std::string programDir)
-    : m_programDir(std::move(programDir)),
+    : SkinnedDialog(skin::FindWindowSpec(skin::WindowId::Main)),
+      m_programDir(std::move(programDir)),
       m_files(m_fileStore, m_registry, m_programDir),
       m_macros(m_fileStore, editors::MacroStorePath(m_programDir)),
       m_macroHook(m_macros),
@@ -94,19 +79,11 @@ bool MainWindow::OnInit() {
       ::GetLastError() != 0) {
     DebugLogLastError("SetWindowLongW(main window style)");
   }
-  const skin::WindowSpec& spec = skin::FindWindowSpec(skin::WindowId::Main);
-  RECT work{0, 0, spec.Width, spec.Height};
-  if (!::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0)) {
-    DebugLogLastError("SystemParametersInfoW(SPI_GETWORKAREA)");
-  }
-  const int x = work.left + std::max(0L, (work.right - work.left - spec.Width) / 2);
-  const int y = work.top + std::max(0L, (work.bottom - work.top - spec.Height) / 2);
-  if (!::SetWindowPos(m_hwnd, nullptr, x, y, spec.Width, spec.Height,
-                      SWP_NOZORDER | SWP_FRAMECHANGED)) {
-    DebugLogLastError("SetWindowPos(main window)");
-  }
-  if (!BuildControls() || !BuildPages()) return false;
+  if (!SkinnedDialog::OnInit()) return false;
+  SortControls();
+  if (!BuildPages()) return false;
 
+  m_versionFont = skin::ArialFont(14, 6);
   m_icon = LoadProgramIcon(::GetSystemMetrics(SM_CXICON));
   m_smallIcon = LoadProgramIcon(::GetSystemMetrics(SM_CXSMICON));
   ::SendMessageW(m_hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_icon));
@@ -119,78 +96,46 @@ bool MainWindow::OnInit() {
   return true;
 }
 
-bool MainWindow::BuildControls() {
-  const skin::WindowSpec& spec = skin::FindWindowSpec(skin::WindowId::Main);
-  m_versionFont = ArialFont(14, 6);
-  m_labelFont = ArialFont(12, 7);
-  m_labelBrush.Reset(::CreateSolidBrush(kNameLabelBackground));
-  int index = 0;
-  for (const skin::ControlSpec& control : spec.Controls) {
-    Control built;
-    built.Spec = &control;
-    built.Id = control.Id != 0 ? control.Id : kFirstControlId + index;
-    ++index;
-    const std::string_view name = NameOf(control);
-    switch (control.Kind) {
+void MainWindow::SortControls() {
+  for (std::size_t index = 0; index < ControlCount(); ++index) {
+    const skin::ControlSpec& spec = Spec().Controls[index];
+    Control control{index, &spec, Role::kNone};
+    const std::string_view name = NameOf(spec);
+    switch (spec.Kind) {
       case skin::ControlKind::Tab:
-        built.Role = Role::kTab;
+        control.Role = Role::kTab;
         break;
       case skin::ControlKind::Slot:
-        built.Role = Role::kSlot;
+        control.Role = Role::kSlot;
         break;
       case skin::ControlKind::Mode:
-        built.Role = Role::kMode;
+        control.Role = Role::kMode;
         break;
       case skin::ControlKind::Push:
         if (name == "Min")
-          built.Role = Role::kMin;
+          control.Role = Role::kMin;
         else if (name == "Exit")
-          built.Role = Role::kExit;
+          control.Role = Role::kExit;
         else if (name == "Apply")
-          built.Role = Role::kApply;
+          control.Role = Role::kApply;
         else if (name == "OK")
-          built.Role = Role::kOk;
+          control.Role = Role::kOk;
         else if (name == "Cancel")
-          built.Role = Role::kCancel;
+          control.Role = Role::kCancel;
         else if (name == "Macro Manager")
-          built.Role = Role::kMacroManager;
+          control.Role = Role::kMacroManager;
         else
-          built.Role = Role::kProfileCommand;
+          control.Role = Role::kProfileCommand;
+        break;
+      case skin::ControlKind::NameLabel:
+        if (skin::ProfileNameLabel* label = NameLabel(index))
+          label->SetBackground(kNameLabelBackground);
         break;
       default:
         break;
     }
-    const RECT rect = RectOf(control);
-    if (control.Kind == skin::ControlKind::PageRect) {
-      m_controls.push_back(built);
-      continue;
-    }
-    const bool label = control.Kind == skin::ControlKind::NameLabel;
-    const bool selectable =
-        built.Role == Role::kTab || built.Role == Role::kSlot || built.Role == Role::kMode;
-    DWORD style = WS_CHILD | WS_VISIBLE;
-    if (label) {
-      style |= SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX;
-    } else {
-      style |= selectable ? (BS_CHECKBOX | BS_PUSHLIKE) : BS_PUSHBUTTON;
-    }
-    const std::wstring caption = platform::WideFromSuiteText(control.Caption);
-    built.Hwnd =
-        ::CreateWindowExW(0, label ? L"STATIC" : L"BUTTON", caption.c_str(), style, rect.left,
-                          rect.top, rect.right - rect.left, rect.bottom - rect.top, m_hwnd,
-                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(built.Id)),
-                          ::GetModuleHandleW(nullptr), nullptr);
-    if (!built.Hwnd) {
-      DebugLogLastError("CreateWindowExW(main window control)");
-      return false;
-    }
-    if (label) {
-      ::SendMessageW(built.Hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(m_labelFont.Get()), FALSE);
-      m_nameLabels.push_back(built.Hwnd);
-    }
-    m_controls.push_back(built);
+    m_controls.push_back(control);
   }
-  return true;
 }
 
 bool MainWindow::BuildPages() {
@@ -198,7 +143,7 @@ bool MainWindow::BuildPages() {
   RECT left{};
   for (const Control& control : m_controls) {
     if (control.Spec->Kind != skin::ControlKind::PageRect) continue;
-    (control.Spec->Value == 0 ? right : left) = RectOf(*control.Spec);
+    (control.Spec->Value == 0 ? right : left) = ControlRect(control.Index);
   }
   for (RightPage page :
        {RightPage::kSensitivity, RightPage::kAdvanced, RightPage::kSystem, RightPage::kOsd}) {
@@ -294,27 +239,10 @@ bool MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& 
       editors::ClearMacros(m_macros.List());
       return false;
     case WM_PAINT:
-      OnPaint();
+      // Minimised, the window shows its icon; otherwise the skin paints it.
+      if (!::IsIconic(m_hwnd)) break;
+      PaintIcon();
       return true;
-    case WM_ERASEBKGND:
-      SetMsgResult(1);
-      return true;
-    case WM_LBUTTONDOWN:
-      // The whole surface is the caption the skin does not draw.
-      if (!::ReleaseCapture()) DebugLogLastError("ReleaseCapture(drag)");
-      ::SendMessageW(m_hwnd, WM_NCLBUTTONDOWN, HTCAPTION, 0);
-      return true;
-    case WM_CTLCOLORSTATIC: {
-      auto label = reinterpret_cast<HWND>(lParam);
-      const auto found = std::find(m_nameLabels.begin(), m_nameLabels.end(), label);
-      if (found == m_nameLabels.end()) return false;
-      const bool current = found - m_nameLabels.begin() == m_session.WorkingBlock().CurrentProfile;
-      auto dc = reinterpret_cast<HDC>(wParam);
-      ::SetTextColor(dc, current ? kNameColour : kOtherNameColour);
-      ::SetBkColor(dc, kNameLabelBackground);
-      directResult = reinterpret_cast<INT_PTR>(m_labelBrush.Get());
-      return true;
-    }
     case platform::kMsgConfigReadBack:
     case platform::kMsgProfileChanged:
     case platform::kMsgApplyFinished:
@@ -328,8 +256,9 @@ bool MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& 
       SetMsgResult(0);
       return true;
     default:
-      return false;
+      break;
   }
+  return SkinnedDialog::OnMessage(message, wParam, lParam, directResult);
 }
 
 void MainWindow::OnMonitorNotification(UINT message, LPARAM lParam) {
@@ -389,11 +318,16 @@ void MainWindow::RefreshAll() {
       SetSelected(*slot, slot->Spec->Value == current);
     }
   }
-  for (std::size_t k = 0; k < m_nameLabels.size() && k < settings::kProfileCount; ++k) {
-    if (!::SetWindowTextW(m_nameLabels[k], ProfileName(working.Profiles[k]).c_str())) {
+  for (const Control& control : m_controls) {
+    skin::ProfileNameLabel* label = NameLabel(control.Index);
+    const int k = control.Spec->Value;
+    if (!label || k < 0 || k >= settings::kProfileCount) continue;
+    const std::string_view name = ProfileName(working.Profiles[k]);
+    label->SetName(name, k == current);
+    // Also the label's window text, which accessibility tools (and the tests) read.
+    if (!::SetWindowTextW(label->Hwnd(), platform::WideFromUserText(name).c_str())) {
       DebugLogLastError("SetWindowTextW(profile name)");
     }
-    ::InvalidateRect(m_nameLabels[k], nullptr, TRUE);
   }
   m_firstButtonPage.Refresh();
   m_secondButtonPage.Refresh();
@@ -417,9 +351,11 @@ void MainWindow::BeginWait() {
 
 void MainWindow::SetCommitButtonsEnabled(bool enabled) {
   for (Role role : {Role::kOk, Role::kApply}) {
-    for (const Control* button : ControlsOf(role)) {
-      ::EnableWindow(button->Hwnd, enabled ? TRUE : FALSE);
-      if (!::UpdateWindow(button->Hwnd)) DebugLogLastError("UpdateWindow(commit button)");
+    for (const Control* control : ControlsOf(role)) {
+      skin::ImageButton* button = Button(control->Index);
+      if (!button) continue;
+      ::EnableWindow(button->Hwnd(), enabled ? TRUE : FALSE);
+      if (!::UpdateWindow(button->Hwnd())) DebugLogLastError("UpdateWindow(commit button)");
     }
   }
 }
@@ -437,27 +373,18 @@ void MainWindow::PostApplyToMonitor(std::uintptr_t wParam) {
   }
 }
 
-void MainWindow::OnPaint() {
+void MainWindow::PaintIcon() {
   platform::PaintDc paint(m_hwnd);
-  if (!paint) return;
   RECT client{};
-  if (!::GetClientRect(m_hwnd, &client)) return;
-  if (::IsIconic(m_hwnd)) {
-    const int x = (client.right - ::GetSystemMetrics(SM_CXICON)) / 2;
-    const int y = (client.bottom - ::GetSystemMetrics(SM_CYICON)) / 2;
-    if (m_icon && !::DrawIcon(paint.Get(), x, y, m_icon)) DebugLogLastError("DrawIcon");
-    return;
-  }
-  platform::DoubleBuffer buffer(paint.Get(), client);
-  ::FillRect(buffer.Get(), &client, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
-  PaintVersionLine(buffer.Get());
-  if (!buffer.Flush()) DebugLog("main window paint not copied\r\n");
+  if (!paint || !m_icon || !::GetClientRect(m_hwnd, &client)) return;
+  const int x = (client.right - ::GetSystemMetrics(SM_CXICON)) / 2;
+  const int y = (client.bottom - ::GetSystemMetrics(SM_CYICON)) / 2;
+  if (!::DrawIcon(paint.Get(), x, y, m_icon)) DebugLogLastError("DrawIcon");
 }
 
-void MainWindow::PaintVersionLine(HDC dc) {
+void MainWindow::PaintOwnTexts(HDC dc) {
   const std::wstring line = platform::WideFromSuiteText(m_session.VersionLine());
   platform::SelectScope font(dc, m_versionFont.Get());
-  ::SetBkMode(dc, TRANSPARENT);
   ::SetTextColor(dc, kVersionColour);
   if (!::TextOutW(dc, kVersionX, kVersionY, line.c_str(), static_cast<int>(line.size()))) {
     DebugLogLastError("TextOutW(version line)");
@@ -465,8 +392,7 @@ void MainWindow::PaintVersionLine(HDC dc) {
 }
 
 void MainWindow::SetSelected(const Control& control, bool selected) {
-  if (control.Hwnd)
-    ::SendMessageW(control.Hwnd, BM_SETCHECK, selected ? BST_CHECKED : BST_UNCHECKED, 0);
+  if (skin::ImageButton* button = Button(control.Index)) button->SetSelected(selected);
 }
 
 std::vector<const MainWindow::Control*> MainWindow::ControlsOf(Role role) const {
@@ -478,10 +404,9 @@ std::vector<const MainWindow::Control*> MainWindow::ControlsOf(Role role) const 
 }
 
 const MainWindow::Control* MainWindow::ControlById(int id) const {
-  for (const Control& control : m_controls) {
-    if (control.Id == id && control.Hwnd) return &control;
-  }
-  return nullptr;
+  const std::optional<std::size_t> index = IndexOfId(id);
+  if (!index || *index >= m_controls.size()) return nullptr;
+  return &m_controls[*index];
 }
 
 skin::ConfiguratorPage& MainWindow::PageOf(RightPage page) {

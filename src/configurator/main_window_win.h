@@ -17,11 +17,11 @@
 #include "editors/button_page_win.h"
 #include "editors/macro_store.h"
 #include "notify_settings/osd_page_win.h"
-#include "platform/dialog_win.h"
 #include "platform/gdi_win.h"
 #include "settings/file_store_win.h"
 #include "settings/profile_files.h"
 #include "settings/registry_win.h"
+#include "skin/skinned_dialog_win.h"
 #include "skin/window_layouts.h"
 
 namespace karvo::configurator {
@@ -40,7 +40,7 @@ class MacroStoreHook final : public IMacroListHook {
   editors::MacroStore& m_store;
 };
 
-class MainWindow final : public platform::Dialog, private IMainWindowHost {
+class MainWindow final : public skin::SkinnedDialog, private IMainWindowHost {
  public:
   // programDir: the install directory with its trailing backslash.
   explicit MainWindow(std::string programDir);
@@ -52,10 +52,11 @@ class MainWindow final : public platform::Dialog, private IMainWindowHost {
  protected:
   bool OnInit() override;
   void OnCommand(int id, int code, HWND control) override;
-  // Enter and Escape reach the dialog as IDOK and IDCANCEL; neither closes the window.
+  // IDOK and IDCANCEL (Enter and Escape, should they get through) never close the window.
   void OnOk() override {}
   void OnCancel() override {}
   bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& directResult) override;
+  void PaintOwnTexts(HDC dc) override;
 
  private:
   // What a control of the window's table does when clicked.
@@ -73,10 +74,9 @@ class MainWindow final : public platform::Dialog, private IMainWindowHost {
     kMacroManager,
   };
   struct Control {
+    std::size_t Index = 0;  // in the window's table
     const skin::ControlSpec* Spec = nullptr;
     Role Role = Role::kNone;
-    int Id = 0;
-    HWND Hwnd = nullptr;
   };
 
   void BeginWait() override;
@@ -84,7 +84,7 @@ class MainWindow final : public platform::Dialog, private IMainWindowHost {
   void EndWait() override;
   void PostApplyToMonitor(std::uintptr_t wParam) override;
 
-  bool BuildControls();
+  void SortControls();
   bool BuildPages();
   void StartSession();
 
@@ -94,8 +94,7 @@ class MainWindow final : public platform::Dialog, private IMainWindowHost {
   void RefreshAll();
   void ApplyChanges(bool thenClose);
   void OnMonitorNotification(UINT message, LPARAM lParam);
-  void OnPaint();
-  void PaintVersionLine(HDC dc);
+  void PaintIcon();
 
   void SetSelected(const Control& control, bool selected);
   // The controls of one role, in table order.
@@ -123,10 +122,7 @@ class MainWindow final : public platform::Dialog, private IMainWindowHost {
   LeftPage m_currentLeft = LeftPage::kFirstButtons;
 
   std::vector<Control> m_controls;
-  std::vector<HWND> m_nameLabels;
   platform::UniqueFont m_versionFont;
-  platform::UniqueFont m_labelFont;
-  platform::UniqueBrush m_labelBrush;
   HICON m_icon = nullptr;  // shared, never destroyed
   HICON m_smallIcon = nullptr;
 };

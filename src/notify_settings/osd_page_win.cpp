@@ -3,6 +3,7 @@
 namespace karvo::notify_settings {
 
 bool OsdPage::OnInit() {
+  if (!ConfiguratorPage::OnInit()) return false;
   m_model.Init();
   return true;
 }

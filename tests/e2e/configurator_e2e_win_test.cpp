@@ -12,12 +12,17 @@
 #include <string>
 #include <vector>
 
+#include "configurator/configurator_resources.h"
 #include "monitor/device_reports.h"
+#include "platform/handles.h"
 #include "platform/suite_names.h"
+#include "skin/skin_images_win.h"
 #include "skin/skin_layout.h"
 #include "skin/window_layouts.h"
 #include "tests/e2e/transfer_suite_win.h"
+#include "tests/support/input_win.h"
 #include "tests/support/pump_win.h"
+#include "tests/support/screen_win.h"
 
 namespace karvo::e2e {
 namespace {
@@ -47,8 +52,48 @@ HWND ChildAt(HWND window, const skin::SkinLayout& layout) {
   return ::ChildWindowFromPointEx(window, middle, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT);
 }
 
+// The state image a control of the main window shows: the one of the program's own decoded
+// images (normal, hover, selected) its pixels on screen differ least from.
+enum class Shown { kNormal, kHover, kSelected, kUnknown };
+
+Shown StateShown(HWND window, const skin::SkinLayout& layout) {
+  static const std::vector<testing::Pixels> kImages = [] {
+    std::vector<testing::Pixels> images;
+    const std::optional<std::string> dist = DistDirectory();
+    platform::UniqueModule program(
+        ::LoadLibraryExA((dist.value_or("") + platform::kConfiguratorExe).c_str(), nullptr,
+                         LOAD_LIBRARY_AS_DATAFILE));
+    for (int id : {IDR_MAIN_NORMAL, IDR_MAIN_HOVER, IDR_MAIN_SELECTED}) {
+      platform::UniqueBitmap image;
+      (void)skin::LoadSkinImage(id, image, program.Get());
+      images.push_back(testing::BitmapPixels(image.Get(), {0, 0, 858, 600}));
+    }
+    return images;
+  }();
+  POINT origin{0, 0};
+  ::ClientToScreen(window, &origin);
+  const RECT onScreen{origin.x + layout.Left, origin.y + layout.Top, origin.x + layout.Right,
+                      origin.y + layout.Bottom};
+  const testing::Pixels shown = testing::CaptureScreen(onScreen);
+  Shown best = Shown::kUnknown;
+  int fewest = (layout.Right - layout.Left) * (layout.Bottom - layout.Top) / 4;
+  for (std::size_t i = 0; i < kImages.size(); ++i) {
+    testing::Pixels expected;
+    expected.Width = layout.Right - layout.Left;
+    expected.Height = layout.Bottom - layout.Top;
+    for (int y = layout.Top; y < layout.Bottom; ++y)
+      for (int x = layout.Left; x < layout.Right; ++x) expected.Data.push_back(kImages[i].At(x, y));
+    const int differences = testing::CountDifferences(shown, expected);
+    if (differences < fewest) {
+      fewest = differences;
+      best = static_cast<Shown>(i);
+    }
+  }
+  return best;
+}
+
 bool Selected(HWND window, std::string_view name) {
-  return ::SendMessageW(ChildAt(window, MainControl(name)), BM_GETCHECK, 0, 0) == BST_CHECKED;
+  return StateShown(window, MainControl(name)) == Shown::kSelected;
 }
 
 int HighlightedSlot(HWND window) {
@@ -65,34 +110,17 @@ std::string LabelText(HWND window, int slot) {
   return text;
 }
 
-void Input(std::vector<INPUT> inputs) {
-  ASSERT_EQ(::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)),
-            inputs.size());
-}
-
+// A click in the middle of a control; the pointer then leaves the window, so that no hover
+// look or tooltip stays on what the test looks at next.
 void Click(HWND window, std::string_view name) {
   const skin::SkinLayout layout = MainControl(name);
   POINT point{(layout.Left + layout.Right) / 2, (layout.Top + layout.Bottom) / 2};
   ASSERT_TRUE(::ClientToScreen(window, &point));
-  INPUT move{};
-  move.type = INPUT_MOUSE;
-  move.mi.dx = point.x * 65535 / (::GetSystemMetrics(SM_CXSCREEN) - 1);
-  move.mi.dy = point.y * 65535 / (::GetSystemMetrics(SM_CYSCREEN) - 1);
-  move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  INPUT down = move;
-  down.mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
-  INPUT up = move;
-  up.mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
-  Input({move, down, up});
-}
-
-void PressKey(WORD key) {
-  INPUT down{};
-  down.type = INPUT_KEYBOARD;
-  down.ki.wVk = key;
-  INPUT up = down;
-  up.ki.dwFlags = KEYEVENTF_KEYUP;
-  Input({down, up});
+  ASSERT_TRUE(testing::MoveMouse(point));
+  ASSERT_TRUE(testing::PressLeft(true));
+  ASSERT_TRUE(testing::PressLeft(false));
+  testing::Pump(100);
+  ASSERT_TRUE(testing::MoveMouse({0, 0}));
 }
 
 std::string FileBytes(const std::string& path) {
@@ -195,6 +223,8 @@ class ConfiguratorEndToEnd : public ::testing::Test {
         },
         kWindowTimeoutMs));
     if (window) ::SetForegroundWindow(window);
+    // Off the window: no hover look on what the test looks at.
+    EXPECT_TRUE(testing::MoveMouse({0, 0}));
     return window;
   }
 
@@ -216,7 +246,7 @@ TEST_F(ConfiguratorEndToEnd, WithoutTheMonitorTheSlotsComeFromTheFilesAndASecond
                                            m_dir->File("config\\Default1.kmp").c_str()));
   HWND window = StartConfigurator();
   ASSERT_NE(window, nullptr);
-  EXPECT_EQ(HighlightedSlot(window), 3);
+  EXPECT_TRUE(WaitUntil([&] { return HighlightedSlot(window) == 3; }));
   EXPECT_EQ(LabelText(window, 1), "Quake");
   EXPECT_EQ(LabelText(window, 4), "Default5");
 
@@ -240,7 +270,13 @@ TEST_F(ConfiguratorEndToEnd, DamagedSlotAndLibraryStartWithoutHighlightAndKeepTh
   ASSERT_TRUE(::WritePrivateProfileStringA("Macros", "1", "00FF", library.c_str()));
   HWND window = StartConfigurator();
   ASSERT_NE(window, nullptr);
-  EXPECT_EQ(HighlightedSlot(window), -1);
+  // Every slot button plainly shown, none selected.
+  EXPECT_TRUE(WaitUntil([&] {
+    for (int slot = 0; slot < settings::kProfileCount; ++slot) {
+      if (StateShown(window, MainControl(SlotName(slot))) != Shown::kNormal) return false;
+    }
+    return true;
+  }));
   EXPECT_EQ(LabelText(window, 0), "Default1");
   // Saved at start: both damaged keys keep their places as empty macros.
   EXPECT_EQ(::GetPrivateProfileIntA("Macros", "number", -1, library.c_str()), 2u);
@@ -280,7 +316,7 @@ TEST_F(ConfiguratorEndToEnd, SlotsFollowTheMonitorAndAnApplyReachesTheMouse) {
 
   HWND window = StartConfigurator();
   ASSERT_NE(window, nullptr);
-  EXPECT_EQ(HighlightedSlot(window), 1);
+  EXPECT_TRUE(WaitUntil([&] { return HighlightedSlot(window) == 1; }));
   EXPECT_EQ(LabelText(window, 4), "From the block");
 
   // Slot 3 applied: the file, the block and the mouse all get it.
@@ -323,8 +359,8 @@ TEST_F(ConfiguratorEndToEnd, SlotsFollowTheMonitorAndAnApplyReachesTheMouse) {
 
   // Enter and Escape leave the window open.
   ::SetForegroundWindow(window);
-  PressKey(VK_RETURN);
-  PressKey(VK_ESCAPE);
+  ASSERT_TRUE(testing::TapKey(VK_RETURN));
+  ASSERT_TRUE(testing::TapKey(VK_ESCAPE));
   testing::Pump(500);
   EXPECT_FALSE(m_configurator->WaitExit(0));
   EXPECT_TRUE(::IsWindowVisible(window));
