@@ -19,6 +19,7 @@ namespace {
 using platform::DebugLog;
 using platform::DebugLogLastError;
 
+constexpr UINT_PTR kHiddenPagesTimer = 1;
 constexpr int kVersionX = 670;
 constexpr int kVersionY = 32;
 constexpr COLORREF kVersionColour = RGB(255, 255, 255);
@@ -139,18 +140,13 @@ void MainWindow::SortControls() {
 }
 
 bool MainWindow::BuildPages() {
-  RECT right{};
-  RECT left{};
   for (const Control& control : m_controls) {
     if (control.Spec->Kind != skin::ControlKind::PageRect) continue;
-    (control.Spec->Value == 0 ? right : left) = ControlRect(control.Index);
+    (control.Spec->Value == 0 ? m_rightPlace : m_leftPlace) = ControlRect(control.Index);
   }
-  for (RightPage page :
-       {RightPage::kSensitivity, RightPage::kAdvanced, RightPage::kSystem, RightPage::kOsd}) {
-    if (!PageOf(page).CreateAt(m_hwnd, right)) return false;
-  }
-  for (LeftPage page : {LeftPage::kFirstButtons, LeftPage::kSecondButtons}) {
-    if (!PageOf(page).CreateAt(m_hwnd, left)) return false;
+  if (!EnsurePage(PageOf(m_currentRight), m_rightPlace) ||
+      !EnsurePage(PageOf(m_currentLeft), m_leftPlace)) {
+    return false;
   }
   PageOf(m_currentRight).Show(true);
   PageOf(m_currentLeft).Show(true);
@@ -160,7 +156,36 @@ bool MainWindow::BuildPages() {
   for (const Control* mode : ControlsOf(Role::kMode)) {
     SetSelected(*mode, mode->Spec->Value == PageOf(m_currentLeft).Spec().Template);
   }
+  // Timer messages come after painting: the hidden pages are built once the window shows.
+  if (!::SetTimer(m_hwnd, kHiddenPagesTimer, USER_TIMER_MINIMUM, nullptr)) {
+    DebugLogLastError("SetTimer(hidden pages)");
+  }
   return true;
+}
+
+bool MainWindow::EnsurePage(skin::ConfiguratorPage& page, const RECT& place) {
+  if (page.Hwnd()) return true;
+  if (!page.CreateAt(m_hwnd, place)) {
+    DebugLog("page %d not created\r\n", page.Spec().Template);
+    return false;
+  }
+  page.Refresh();
+  return true;
+}
+
+void MainWindow::BuildNextHiddenPage() {
+  for (RightPage page :
+       {RightPage::kSensitivity, RightPage::kAdvanced, RightPage::kSystem, RightPage::kOsd}) {
+    if (!PageOf(page).Hwnd()) {
+      (void)EnsurePage(PageOf(page), m_rightPlace);
+      return;
+    }
+  }
+  if (!PageOf(LeftPage::kSecondButtons).Hwnd()) {
+    (void)EnsurePage(PageOf(LeftPage::kSecondButtons), m_leftPlace);
+    return;
+  }
+  if (!::KillTimer(m_hwnd, kHiddenPagesTimer)) DebugLogLastError("KillTimer(hidden pages)");
 }
 
 void MainWindow::StartSession() {
@@ -230,6 +255,10 @@ void MainWindow::OnCommand(int id, int code, HWND control) {
 
 bool MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& directResult) {
   switch (message) {
+    case WM_TIMER:
+      if (wParam != kHiddenPagesTimer) break;
+      BuildNextHiddenPage();
+      return true;
     case WM_CLOSE:
       EndDialog(IDOK);
       return true;
@@ -267,7 +296,7 @@ void MainWindow::OnMonitorNotification(UINT message, LPARAM lParam) {
       RefreshAll();
       break;
     case PageUpdate::kRefreshSensitivity:
-      m_sensitivityPage.Refresh();
+      if (m_sensitivityPage.Hwnd()) m_sensitivityPage.Refresh();
       break;
     case PageUpdate::kShowFirstButtonPage:
       ShowLeftPage(LeftPage::kFirstButtons);
@@ -285,7 +314,7 @@ void MainWindow::OnMonitorNotification(UINT message, LPARAM lParam) {
 }
 
 void MainWindow::ShowRightPage(RightPage page) {
-  if (page == m_currentRight) return;
+  if (page == m_currentRight || !EnsurePage(PageOf(page), m_rightPlace)) return;
   PageOf(m_currentRight).Show(false);
   PageOf(page).Show(true);
   m_currentRight = page;
@@ -295,7 +324,7 @@ void MainWindow::ShowRightPage(RightPage page) {
 }
 
 void MainWindow::ShowLeftPage(LeftPage page) {
-  if (page == m_currentLeft) return;
+  if (page == m_currentLeft || !EnsurePage(PageOf(page), m_leftPlace)) return;
   PageOf(m_currentLeft).Show(false);
   PageOf(page).Show(true);
   m_currentLeft = page;
@@ -329,12 +358,15 @@ void MainWindow::RefreshAll() {
       DebugLogLastError("SetWindowTextW(profile name)");
     }
   }
-  m_firstButtonPage.Refresh();
-  m_secondButtonPage.Refresh();
-  m_sensitivityPage.Refresh();
-  m_advancedPage.Refresh();
-  m_systemPage.Refresh();
-  m_osdPage.Refresh();
+  // A page not built yet shows the working copy when it is.
+  for (skin::ConfiguratorPage* page : {static_cast<skin::ConfiguratorPage*>(&m_firstButtonPage),
+                                       static_cast<skin::ConfiguratorPage*>(&m_secondButtonPage),
+                                       static_cast<skin::ConfiguratorPage*>(&m_sensitivityPage),
+                                       static_cast<skin::ConfiguratorPage*>(&m_advancedPage),
+                                       static_cast<skin::ConfiguratorPage*>(&m_systemPage),
+                                       static_cast<skin::ConfiguratorPage*>(&m_osdPage)}) {
+    if (page->Hwnd()) page->Refresh();
+  }
 }
 
 void MainWindow::ApplyChanges(bool thenClose) {

@@ -86,6 +86,10 @@ class MainWindow final : public skin::SkinnedDialog, private IMainWindowHost {
 
   void SortControls();
   bool BuildPages();
+  // Pages not shown at start are built after the first paint, one at a time, or when first
+  // shown, whichever comes first: the window shows sooner.
+  bool EnsurePage(skin::ConfiguratorPage& page, const RECT& place);
+  void BuildNextHiddenPage();
   void StartSession();
 
   void ShowRightPage(RightPage page);
@@ -120,6 +124,8 @@ class MainWindow final : public skin::SkinnedDialog, private IMainWindowHost {
   editors::ButtonPage m_secondButtonPage;
   RightPage m_currentRight = RightPage::kSensitivity;
   LeftPage m_currentLeft = LeftPage::kFirstButtons;
+  RECT m_rightPlace{};
+  RECT m_leftPlace{};
 
   std::vector<Control> m_controls;
   platform::UniqueFont m_versionFont;

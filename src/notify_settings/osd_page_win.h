@@ -10,16 +10,20 @@ namespace karvo::notify_settings {
 class OsdPage final : public skin::ConfiguratorPage {
  public:
   explicit OsdPage(settings::OSDSetting& record)
-      : ConfiguratorPage(skin::WindowId::OsdPage), m_model(record) {}
+      : ConfiguratorPage(skin::WindowId::OsdPage), m_record(record), m_model(record) {}
 
   void Refresh() override;
-  // The transparency index Apply stores into the record.
-  int TransparencyIndex() const { return m_model.TransparencyIndex(); }
+  // The transparency index Apply stores into the record; before the page exists nothing can
+  // have been chosen, and the record keeps its own.
+  int TransparencyIndex() const {
+    return m_hwnd ? m_model.TransparencyIndex() : m_record.OsdTransparency;
+  }
 
  protected:
   bool OnInit() override;
 
  private:
+  settings::OSDSetting& m_record;
   NoticesPageModel m_model;
 };
 
