@@ -8,6 +8,7 @@
 #include "platform/handles.h"
 #include "platform/program_dir_win.h"
 #include "platform/suite_names.h"
+#include "skin/menu_frame_win.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   using namespace karvo;
@@ -25,9 +26,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   if (FAILED(ole))
     platform::DebugLog("OleInitialize failed: 0x%08lx\r\n", static_cast<unsigned long>(ole));
   const std::string programDir = platform::ProgramDir();
-  // The place of the flat popup-menu frame hook: installed here, before the window, and
-  // removed after it has closed, as soon as the skinned menu exists.
   {
+    // Every popup menu of the program wears the flat frame; the hook goes after the window.
+    skin::MenuFrameHook menuFrame;
+    if (!menuFrame.Installed()) platform::DebugLog("popup-menu frame hook not installed\r\n");
     configurator::MainWindow window(programDir);
     if (window.Run() == -1) platform::DebugLog("configurator main window could not be created\r\n");
   }

@@ -55,7 +55,7 @@ ProfileSettings* ButtonPageModel::Profile() const {
   return slot < 0 ? nullptr : &m_working.Profiles[slot];
 }
 
-UiText ButtonPageModel::Label(int button) const {
+skin::UiText ButtonPageModel::Label(int button) const {
   const ProfileSettings* profile = Profile();
   if (!profile || !IsButton(button)) return {};
   return FunctionLabel(profile->MacroKeys[RecordIndex(button)], m_layout);
@@ -77,7 +77,7 @@ void ButtonPageModel::SetLeftHanded(bool left) {
   if (ProfileSettings* profile = Profile()) profile->SwapButtons = left ? 1 : 0;
 }
 
-std::optional<PopupMenu> ButtonPageModel::OpenCatalogue(int button) {
+std::optional<skin::PopupMenu> ButtonPageModel::OpenCatalogue(int button) {
   if (!ButtonEnabled(button)) return std::nullopt;
   m_editedButton = button;
   return BuildCatalogue(m_mode, button, Profile()->MacroKeys[RecordIndex(button)], m_macros);

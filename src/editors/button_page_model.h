@@ -7,10 +7,10 @@
 
 #include "editors/function_catalogue.h"
 #include "editors/macro_store.h"
-#include "editors/menu_model.h"
 #include "editors/shortcut_rules.h"
 #include "settings/key_codes.h"
 #include "settings/settings_image.h"
+#include "skin/menu_model.h"
 
 namespace karvo::editors {
 
@@ -36,14 +36,14 @@ class ButtonPageModel {
   int RecordIndex(int button) const;
 
   // Empty labels and no enabled button while CurrentProfile names no slot.
-  UiText Label(int button) const;
+  skin::UiText Label(int button) const;
   // A Mode2 button takes clicks only while the same Mode1 button is no mode switch.
   bool ButtonEnabled(int button) const;
   bool LeftHanded() const;
   void SetLeftHanded(bool left);
 
   // Remembers button as the one being edited; nullopt when it takes no click.
-  std::optional<PopupMenu> OpenCatalogue(int button);
+  std::optional<skin::PopupMenu> OpenCatalogue(int button);
   int EditedButton() const { return m_editedButton; }
   // A command of the catalogue for the edited button; true when the working copy
   // changed and the labels must be rebuilt.

@@ -68,26 +68,27 @@ constexpr std::string_view kButtonOffLabel = "Taste aus";
 constexpr int kTopItemWidth = 132;
 constexpr int kMacroItemWidth = 140;
 
-MenuEntry Function(int code) {
-  MenuEntry entry;
+skin::MenuEntry Function(int code) {
+  skin::MenuEntry entry;
   entry.Text.Bytes = std::string(kFunctionNames[static_cast<std::size_t>(code)]);
   entry.Command = kFunctionCommandBase + code;
   return entry;
 }
 
-MenuEntry Submenu(std::string_view text, int itemWidth, std::initializer_list<int> codes) {
-  MenuEntry entry;
+skin::MenuEntry Submenu(std::string_view text, int itemWidth, std::initializer_list<int> codes) {
+  skin::MenuEntry entry;
   entry.Text.Bytes = std::string(text);
   entry.SubmenuItemWidth = itemWidth;
   for (int code : codes) entry.Submenu.push_back(Function(code));
   return entry;
 }
 
-MenuEntry MacroSubmenu(ButtonPageMode page, const MacroKeyInfo& current, const MacroList& macros) {
-  MenuEntry entry = Submenu("Makro zuweisen", kMacroItemWidth, {});
-  if (page == ButtonPageMode::kMode2 && !macros.empty()) entry.Submenu.push_back(MenuEntry{});
+skin::MenuEntry MacroSubmenu(ButtonPageMode page, const MacroKeyInfo& current,
+                             const MacroList& macros) {
+  skin::MenuEntry entry = Submenu("Makro zuweisen", kMacroItemWidth, {});
+  if (page == ButtonPageMode::kMode2 && !macros.empty()) entry.Submenu.push_back(skin::MenuEntry{});
   for (std::size_t i = 0; i < macros.size(); ++i) {
-    MenuEntry macro;
+    skin::MenuEntry macro;
     macro.Text = {std::string(TrimBlanks(FieldText(macros[i]->Name))), true};
     macro.Command = kFirstMacroCommand + static_cast<int>(i);
     macro.Highlight = MacroHighlighted(current, *macros[i]);
@@ -124,7 +125,7 @@ std::string_view ProgramFileName(std::string_view path) {
   return cut == std::string_view::npos ? path : path.substr(cut + 1);
 }
 
-UiText FunctionLabel(const MacroKeyInfo& record, const settings::IKeyboardLayout& layout) {
+skin::UiText FunctionLabel(const MacroKeyInfo& record, const settings::IKeyboardLayout& layout) {
   switch (record.FunctionCode) {
     case kCodeOff:
       return {std::string(kButtonOffLabel)};
@@ -162,9 +163,9 @@ bool MacroHighlighted(const MacroKeyInfo& record, const MacroRecord& macro) {
          NamesEqualNoCase(FieldText(record.Name), FieldText(macro.Name));
 }
 
-PopupMenu BuildCatalogue(ButtonPageMode page, int button, const MacroKeyInfo& current,
-                         const MacroList& macros) {
-  PopupMenu menu;
+skin::PopupMenu BuildCatalogue(ButtonPageMode page, int button, const MacroKeyInfo& current,
+                               const MacroList& macros) {
+  skin::PopupMenu menu;
   menu.ItemWidth = kTopItemWidth;
   auto& e = menu.Entries;
   e.push_back(MacroSubmenu(page, current, macros));

@@ -6,9 +6,9 @@
 #include <string_view>
 
 #include "editors/macro_store.h"
-#include "editors/menu_model.h"
 #include "settings/key_codes.h"
 #include "settings/settings_image.h"
+#include "skin/menu_model.h"
 
 namespace karvo::editors {
 
@@ -42,7 +42,8 @@ enum class ButtonPageMode { kMode1, kMode2 };
 std::string_view FunctionName(int code);
 
 // What a button shows for its record.
-UiText FunctionLabel(const settings::MacroKeyInfo& record, const settings::IKeyboardLayout& layout);
+skin::UiText FunctionLabel(const settings::MacroKeyInfo& record,
+                           const settings::IKeyboardLayout& layout);
 // "Shift+", "Ctrl+", "Alt+", "Win+" for the bits set (none when "None" is), then the
 // key's name; the prefixes alone when the key code has no name.
 std::string ShortcutText(std::uint8_t keyCode, std::uint8_t mask,
@@ -60,7 +61,7 @@ bool OffersModeSwitch(ButtonPageMode page, int button);
 bool MacroHighlighted(const settings::MacroKeyInfo& record, const MacroRecord& macro);
 
 // The catalogue for button (0..6) whose record is current.
-PopupMenu BuildCatalogue(ButtonPageMode page, int button, const settings::MacroKeyInfo& current,
-                         const MacroList& macros);
+skin::PopupMenu BuildCatalogue(ButtonPageMode page, int button,
+                               const settings::MacroKeyInfo& current, const MacroList& macros);
 
 }  // namespace karvo::editors

@@ -30,8 +30,8 @@ long long LeadingNumber(std::string_view text) {
   return value;
 }
 
-MenuEntry Command(const char* text, int command) {
-  MenuEntry entry;
+skin::MenuEntry Command(const char* text, int command) {
+  skin::MenuEntry entry;
   entry.Text.Bytes = text;
   entry.Command = command;
   return entry;
@@ -39,27 +39,27 @@ MenuEntry Command(const char* text, int command) {
 
 }  // namespace
 
-PopupMenu BuildEventContextMenu() {
+skin::PopupMenu BuildEventContextMenu() {
   // Windows-1252; "Loschen" and "Auslosung" are spelt so in the suite.
   static constexpr const char* kButtons[] = {"Links", "Rechts", "Rad", "Vorw\xE4rts",
                                              "R\xFC"
                                              "ckw\xE4rts"};
   static constexpr const char* kActions[] = {"Nach unten", "Nach oben", "Klick"};
-  PopupMenu menu;
+  skin::PopupMenu menu;
   menu.ItemWidth = 140;
   menu.Entries.push_back(Command("Aufzeichnung starten vor", kRecordBefore));
   menu.Entries.push_back(Command("Aufzeichnung starten nach", kRecordAfter));
   menu.Entries.push_back(Command("Verz\xF6gerung einf\xFCgen", kInsertDelay));
-  MenuEntry mouse = Command("Mausereignis einf\xFCgen", 0);
+  skin::MenuEntry mouse = Command("Mausereignis einf\xFCgen", 0);
   mouse.SubmenuItemWidth = 80;
   int command = kFirstMouseCommand;
   for (const char* button : kButtons) {
-    MenuEntry sub = Command(button, 0);
+    skin::MenuEntry sub = Command(button, 0);
     sub.SubmenuItemWidth = 60;
     for (const char* action : kActions) sub.Submenu.push_back(Command(action, command++));
     mouse.Submenu.push_back(std::move(sub));
   }
-  mouse.Submenu.push_back(Command("", kInvisibleCommand));
+  mouse.Submenu.push_back(Command("", skin::kInvisibleCommand));
   menu.Entries.push_back(std::move(mouse));
   menu.Entries.push_back(Command("Verz\xF6gerung bearbeiten", kEditDelay));
   menu.Entries.push_back(Command("Loschen", kDeleteEntry));

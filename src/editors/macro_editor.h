@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "editors/macro_store.h"
-#include "editors/menu_model.h"
 #include "settings/key_codes.h"
+#include "skin/menu_model.h"
 
 namespace karvo::editors {
 
@@ -71,7 +71,7 @@ enum class EditorResult {
   kEditPause,         // open the digits-only edit on the selected pause line
 };
 
-PopupMenu BuildEventContextMenu();
+skin::PopupMenu BuildEventContextMenu();
 
 class MacroEditor {
  public:

@@ -13,8 +13,8 @@ void MacroManagerModel::Open() {
   LoadEditor();
 }
 
-std::vector<UiText> MacroManagerModel::Names() const {
-  std::vector<UiText> names;
+std::vector<skin::UiText> MacroManagerModel::Names() const {
+  std::vector<skin::UiText> names;
   for (const auto& macro : m_store.List()) {
     names.push_back({std::string(settings::FieldText(macro->Name)), true});
   }

@@ -6,7 +6,7 @@
 
 #include "editors/macro_editor.h"
 #include "editors/macro_store.h"
-#include "editors/menu_model.h"
+#include "skin/menu_model.h"
 
 namespace karvo::editors {
 
@@ -18,7 +18,7 @@ class MacroManagerModel {
 
   // The first macro (or none) selected and loaded into the editor.
   void Open();
-  std::vector<UiText> Names() const;
+  std::vector<skin::UiText> Names() const;
   // The position of the macro in the editor, or -1.
   int CurrentPosition() const { return m_current; }
   // The name list's selected line, or -1.

@@ -1,6 +1,7 @@
 #include "notify_settings/notices_page_model.h"
 
 #include <cstdint>
+#include <utility>
 
 #include "settings/mouse_settings.h"
 
@@ -21,6 +22,18 @@ int ColorShown(int index) { return index >= 0 && index < kColorCount ? index : -
 std::string TransparencyCaption(int index) {
   if (index < 0 || index >= kTransparencyCount) return std::string();
   return std::to_string(index * 10 + 10) + "%";
+}
+
+skin::PopupMenu TransparencyMenu() {
+  skin::PopupMenu menu;
+  menu.ItemWidth = kTransparencyMenuItemWidth;
+  for (int i = 0; i < kTransparencyCount; ++i) {
+    skin::MenuEntry entry;
+    entry.Text.Bytes = TransparencyCaption(i);
+    entry.Command = kTransparencyFirstCommand + i;
+    menu.Entries.push_back(std::move(entry));
+  }
+  return menu;
 }
 
 void NoticesPageModel::Init() {

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "settings/settings_image.h"
+#include "skin/menu_model.h"
 
 namespace karvo::notify_settings {
 
@@ -30,6 +31,13 @@ inline constexpr int kIntervalMaxChars = 4;
 
 // "10%" for 0 .. "100%" for 9; "" for any other index.
 std::string TransparencyCaption(int index);
+
+// The transparency button's menu: the ten captions with commands 1001..1010, drawn in
+// the swiss-family Arial.
+inline constexpr int kTransparencyMenuItemWidth = 90;
+inline constexpr skin::MenuFont kTransparencyMenuFont = {"Arial", 14, 5, 400,
+                                                         skin::FontFamily::Swiss};
+skin::PopupMenu TransparencyMenu();
 
 struct NoticesView {
   bool Checked[kNoticeCheckCount] = {};

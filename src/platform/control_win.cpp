@@ -43,6 +43,22 @@ bool IsOwnChild(HWND parent, HWND control) {
   return ::GetWindowThreadProcessId(control, &process) != 0 && process == ::GetCurrentProcessId();
 }
 
+// The data must be what the menu itself holds for one of its owner-drawn items. Looked
+// up by position: separators share one command id, so an id names only the first.
+bool MenuHoldsItem(HMENU menu, ULONG_PTR data) {
+  const int count = ::GetMenuItemCount(menu);
+  for (int i = 0; i < count; ++i) {
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_DATA | MIIM_FTYPE;
+    if (::GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info) &&
+        (info.fType & MFT_OWNERDRAW) && info.dwItemData == data) {
+      return true;
+    }
+  }
+  return false;
+}
+
 // Owner-drawn menu items: the system sends their messages on the thread that tracks the menu;
 // one sent from another thread or process carries item data that is no object of ours.
 bool RouteMenuItem(UINT message, LPARAM lParam, LRESULT& result) {
@@ -54,14 +70,7 @@ bool RouteMenuItem(UINT message, LPARAM lParam, LRESULT& result) {
   } else {
     const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
     if (item->CtlType != ODT_MENU || item->itemData == 0) return false;
-    // The data must be what the menu itself holds for that item.
-    MENUITEMINFOW info{};
-    info.cbSize = sizeof info;
-    info.fMask = MIIM_DATA | MIIM_FTYPE;
-    if (!::GetMenuItemInfoW(reinterpret_cast<HMENU>(item->hwndItem), item->itemID, FALSE, &info) ||
-        !(info.fType & MFT_OWNERDRAW) || info.dwItemData != item->itemData) {
-      return false;
-    }
+    if (!MenuHoldsItem(reinterpret_cast<HMENU>(item->hwndItem), item->itemData)) return false;
     reinterpret_cast<MenuItemDrawer*>(item->itemData)->DrawItem(*item);
   }
   result = TRUE;

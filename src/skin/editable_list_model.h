@@ -20,6 +20,13 @@ inline constexpr std::int32_t kListTextLeft = 5;
 inline constexpr std::int32_t kListIconColumn = 16;
 inline constexpr std::int32_t kListIconLeft = 5;
 inline constexpr std::int32_t kListIconTop = 2;
+// Room for a 12-pixel icon at the top offset and below it.
+inline constexpr std::int32_t kListLineHeight = 16;
+
+// Posted to the list's owner: an in-place edit was committed (wParam: the line that now
+// holds the text); the right button was pressed in the list.
+inline constexpr std::uint32_t kMsgListCommitted = 1524;    // WM_USER + 500
+inline constexpr std::uint32_t kMsgListRightButton = 1724;  // WM_USER + 700
 
 std::size_t ListEditLimit(ListEditKind kind);
 

@@ -10,6 +10,9 @@
 namespace karvo::editors {
 namespace {
 
+using skin::PopupMenu;
+using skin::UiText;
+
 using settings::MacroKeyInfo;
 
 // Answers the page's dialogs as a user would, and notes what they were shown.

@@ -11,6 +11,11 @@
 namespace karvo::editors {
 namespace {
 
+using skin::kSeparatorCommand;
+using skin::MenuEntry;
+using skin::PopupMenu;
+using skin::UiText;
+
 using settings::MacroKeyInfo;
 
 MacroKeyInfo Record(int code) {

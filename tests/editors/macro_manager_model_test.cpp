@@ -11,6 +11,8 @@
 namespace karvo::editors {
 namespace {
 
+using skin::UiText;
+
 constexpr char kPath[] = "C:\\Karvo\\config\\sequence.dat";
 
 struct StillClock : IClock {

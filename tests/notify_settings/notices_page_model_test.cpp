@@ -52,6 +52,18 @@ TEST_F(NoticesPageTest, TransparencyIsHeldUntilApplyAndOnlyTenChoicesHaveACaptio
   EXPECT_EQ(m_page.TransparencyIndex(), 9);
 }
 
+TEST_F(NoticesPageTest, EveryTransparencyMenuEntryChoosesTheIndexItsCaptionNames) {
+  const skin::PopupMenu menu = TransparencyMenu();
+  ASSERT_EQ(menu.Entries.size(), 10u);
+  for (int i = 0; i < 10; ++i) {
+    const skin::MenuEntry& entry = menu.Entries[static_cast<std::size_t>(i)];
+    EXPECT_EQ(skin::KindOf(entry), skin::MenuItemKind::Command);
+    EXPECT_EQ(entry.Text, (skin::UiText{std::to_string(10 * i + 10) + "%", false}));
+    ASSERT_TRUE(m_page.OnTransparencyCommand(entry.Command));
+    EXPECT_EQ(m_page.Caption(), entry.Text.Bytes);
+  }
+}
+
 TEST_F(NoticesPageTest, ColourReachesTheRecordAtOnceAndOnlyItsSevenButtonsShow) {
   m_page.OnColor(2);
   m_page.OnColor(7);

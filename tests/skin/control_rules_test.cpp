@@ -7,6 +7,7 @@
 #include "skin/editable_list_model.h"
 #include "skin/image_button_state.h"
 #include "skin/menu_metrics.h"
+#include "skin/menu_model.h"
 #include "skin/skin_controls.h"
 #include "skin/window_layouts.h"
 
@@ -66,6 +67,31 @@ TEST(MenuMetrics, SeparatorsHiddenItemsAndTextItems) {
   }
   // A text length from outside cannot overflow the width.
   EXPECT_GT(MeasureMenuItem(2000, std::size_t{1} << 40, 16, 90).Width, 90);
+}
+
+TEST(MenuMetrics, SubmenusOfTheEditorsTakeFullHeightWhateverTheirCommand) {
+  // The editors build submenu entries with command 0, which alone would be a separator.
+  struct Case {
+    int command;
+    int submenuWidth;
+    MenuItemKind kind;
+    std::int32_t height;
+  };
+  const Case cases[] = {
+      {kSeparatorCommand, 0, MenuItemKind::Separator, 5},
+      {kInvisibleCommand, 0, MenuItemKind::Hidden, 0},
+      {kSeparatorCommand, 140, MenuItemKind::Submenu, 18},
+      {kInvisibleCommand, 80, MenuItemKind::Submenu, 18},
+      {1020, 0, MenuItemKind::Command, 18},
+  };
+  for (const Case& c : cases) {
+    MenuEntry entry;
+    entry.Command = c.command;
+    entry.SubmenuItemWidth = c.submenuWidth;
+    EXPECT_EQ(KindOf(entry), c.kind) << c.command << " " << c.submenuWidth;
+    EXPECT_EQ(MeasureEntry(KindOf(entry), 4, kMenuDefaultItemHeight, 90).Height, c.height)
+        << c.command << " " << c.submenuWidth;
+  }
 }
 
 TEST(EditableList, CommitTrimsReinsertsWithTheValueAndRemovesEmptyLines) {
