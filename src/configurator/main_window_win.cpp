@@ -112,22 +112,16 @@ void MainWindow::SortControls() {
       case skin::ControlKind::Mode:
         control.Role = Role::kMode;
         break;
-      case skin::ControlKind::Push:
-        if (name == "Min")
-          control.Role = Role::kMin;
-        else if (name == "Exit")
-          control.Role = Role::kExit;
-        else if (name == "Apply")
-          control.Role = Role::kApply;
-        else if (name == "OK")
-          control.Role = Role::kOk;
-        else if (name == "Cancel")
-          control.Role = Role::kCancel;
-        else if (name == "Macro Manager")
-          control.Role = Role::kMacroManager;
-        else
-          control.Role = Role::kProfileCommand;
+      case skin::ControlKind::Push: {
+        static constexpr std::pair<std::string_view, Role> kPushRoles[] = {
+            {"Min", Role::kMin}, {"Exit", Role::kExit},     {"Apply", Role::kApply},
+            {"OK", Role::kOk},   {"Cancel", Role::kCancel}, {"Macro Manager", Role::kMacroManager}};
+        control.Role = Role::kProfileCommand;
+        for (const auto& [pushName, role] : kPushRoles) {
+          if (name == pushName) control.Role = role;
+        }
         break;
+      }
       case skin::ControlKind::NameLabel:
         if (skin::ProfileNameLabel* label = NameLabel(index))
           label->SetBackground(kNameLabelBackground);
@@ -174,16 +168,15 @@ bool MainWindow::EnsurePage(skin::ConfiguratorPage& page, const RECT& place) {
 }
 
 void MainWindow::BuildNextHiddenPage() {
-  for (RightPage page :
-       {RightPage::kSensitivity, RightPage::kAdvanced, RightPage::kSystem, RightPage::kOsd}) {
-    if (!PageOf(page).Hwnd()) {
-      (void)EnsurePage(PageOf(page), m_rightPlace);
-      return;
-    }
-  }
-  if (!PageOf(LeftPage::kSecondButtons).Hwnd()) {
-    (void)EnsurePage(PageOf(LeftPage::kSecondButtons), m_leftPlace);
-    return;
+  const std::pair<skin::ConfiguratorPage*, const RECT*> pages[] = {
+      {&m_advancedPage, &m_rightPlace},    {&m_systemPage, &m_rightPlace},
+      {&m_osdPage, &m_rightPlace},         {&m_sensitivityPage, &m_rightPlace},
+      {&m_secondButtonPage, &m_leftPlace}, {&m_firstButtonPage, &m_leftPlace}};
+  for (const auto& [page, place] : pages) {
+    if (page->Hwnd()) continue;
+    // One page a tick; a page that cannot be built is tried again only when it is shown.
+    if (EnsurePage(*page, *place)) return;
+    break;
   }
   if (!::KillTimer(m_hwnd, kHiddenPagesTimer)) DebugLogLastError("KillTimer(hidden pages)");
 }
