@@ -8,7 +8,6 @@
 #include "platform/handles.h"
 #include "platform/program_dir_win.h"
 #include "platform/suite_names.h"
-#include "skin/menu_frame_win.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   using namespace karvo;
@@ -27,9 +26,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     platform::DebugLog("OleInitialize failed: 0x%08lx\r\n", static_cast<unsigned long>(ole));
   const std::string programDir = platform::ProgramDir();
   {
-    // Every popup menu of the program wears the flat frame; the hook goes after the window.
-    skin::MenuFrameHook menuFrame;
-    if (!menuFrame.Installed()) platform::DebugLog("popup-menu frame hook not installed\r\n");
+    // The window also holds the popup-menu frame hook, which it removes after it has closed.
     configurator::MainWindow window(programDir);
     if (window.Run() == -1) platform::DebugLog("configurator main window could not be created\r\n");
   }

@@ -168,6 +168,11 @@ bool MainWindow::EnsurePage(skin::ConfiguratorPage& page, const RECT& place) {
 }
 
 void MainWindow::BuildNextHiddenPage() {
+  if (!m_menuFrame) {
+    m_menuFrame.emplace();
+    if (!m_menuFrame->Installed()) DebugLog("popup-menu frame hook not installed\r\n");
+    return;
+  }
   const std::pair<skin::ConfiguratorPage*, const RECT*> pages[] = {
       {&m_advancedPage, &m_rightPlace},    {&m_systemPage, &m_rightPlace},
       {&m_osdPage, &m_rightPlace},         {&m_sensitivityPage, &m_rightPlace},

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,7 @@
 #include "settings/file_store_win.h"
 #include "settings/profile_files.h"
 #include "settings/registry_win.h"
+#include "skin/menu_frame_win.h"
 #include "skin/skinned_dialog_win.h"
 #include "skin/window_layouts.h"
 
@@ -87,7 +89,9 @@ class MainWindow final : public skin::SkinnedDialog, private IMainWindowHost {
   void SortControls();
   bool BuildPages();
   // Pages not shown at start are built after the first paint, one at a time, or when first
-  // shown, whichever comes first: the window shows sooner.
+  // shown, whichever comes first: the window shows sooner. The popup-menu frame hook is
+  // installed first of all then: no menu can open before the window shows, and every message
+  // sent while the window is built would pass through it.
   bool EnsurePage(skin::ConfiguratorPage& page, const RECT& place);
   void BuildNextHiddenPage();
   void StartSession();
@@ -128,6 +132,8 @@ class MainWindow final : public skin::SkinnedDialog, private IMainWindowHost {
   RECT m_leftPlace{};
 
   std::vector<Control> m_controls;
+  // Destroyed after the window: the hook stays until the program has no menu left.
+  std::optional<skin::MenuFrameHook> m_menuFrame;
   platform::UniqueFont m_versionFont;
   HICON m_icon = nullptr;  // shared, never destroyed
   HICON m_smallIcon = nullptr;
