@@ -1,9 +1,10 @@
-// Resident cost of the monitor next to a floor program that only creates a hidden window and
-// runs a message loop. Wine does not count the CPU time of other processes, so
-// bench/monitor_idle_bench.sh reads that from /proc; this program supplies the floor and the
-// Windows working sets.
+// Resident cost of the monitor next to a floor program that loads the same system libraries,
+// creates a hidden window and runs a message loop. Wine does not count the CPU time of other
+// processes, so bench/monitor_idle_bench.sh reads that from /proc; this program supplies the floor
+// and the Windows working sets.
 //   monitor_idle_bench.exe --floor     the floor program; ends on WM_CLOSE
 //   monitor_idle_bench.exe --measure   prints the working sets of both, then closes both
+#include <objbase.h>
 #include <windows.h>
 // After windows.h, which it needs.
 #include <psapi.h>
@@ -26,6 +27,10 @@ LRESULT CALLBACK FloorProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 }
 
 int RunFloor(HINSTANCE instance) {
+  // The system libraries the idle monitor holds: COM for the thread, the shell for its tray icon
+  // and programs, session notifications.
+  HRESULT com = ::CoInitialize(nullptr);
+  if (!::LoadLibraryA("shell32.dll") || !::LoadLibraryA("wtsapi32.dll")) return 1;
   WNDCLASSA windowClass{};
   windowClass.lpfnWndProc = &FloorProc;
   windowClass.hInstance = instance;
@@ -37,6 +42,7 @@ int RunFloor(HINSTANCE instance) {
   }
   MSG msg;
   while (::GetMessageA(&msg, nullptr, 0, 0) > 0) ::DispatchMessageA(&msg);
+  if (SUCCEEDED(com)) ::CoUninitialize();
   return 0;
 }
 

@@ -96,7 +96,7 @@ function(karvo_subsystem_tests name)
   endif()
 endfunction()
 
-# karvo_add_fuzzer(<name> FUZZ <file> SUBSYSTEMS <dirs...> RUNS <count>)
+# karvo_add_fuzzer(<name> FUZZ <file> SUBSYSTEMS <dirs...> RUNS <count> [ARGS <libFuzzer options...>])
 # Natively, when clang++ links libFuzzer programs (the project compiler need not be
 # clang): a fuzzer built from <file> and the portable sources of the given source
 # directories with ASan and UBSan, and a ctest test that runs it briefly with a fixed
@@ -105,7 +105,7 @@ function(karvo_add_fuzzer name)
   if(WIN32)
     return()
   endif()
-  cmake_parse_arguments(ARG "" "FUZZ;RUNS" "SUBSYSTEMS" ${ARGN})
+  cmake_parse_arguments(ARG "" "FUZZ;RUNS" "SUBSYSTEMS;ARGS" ${ARGN})
   find_program(KARVO_CLANGXX clang++)
   if(NOT KARVO_CLANGXX)
     return()
@@ -149,5 +149,5 @@ function(karvo_add_fuzzer name)
     DEPENDS ${sources} ${headers}
     COMMENT "Building the ${name} fuzzer with clang")
   add_custom_target(${name}_build ALL DEPENDS ${fuzzer})
-  add_test(NAME ${name} COMMAND ${fuzzer} -seed=1 -runs=${ARG_RUNS})
+  add_test(NAME ${name} COMMAND ${fuzzer} -seed=1 -runs=${ARG_RUNS} ${ARG_ARGS})
 endfunction()

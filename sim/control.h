@@ -68,12 +68,18 @@ struct Reply {
 Reply Execute(Firmware& firmware, const Command& command);
 
 // The named channel's shared record. The library creates it; one mousectl at a time
-// (under the channel mutex) writes a request and waits for the reply with its sequence.
+// (under the channel mutex) writes a request, signals the request event and waits for the
+// reply with its sequence. The thread that serves requests starts with the first of them:
+// mousectl also posts kChannelStartMessage to the library's message-only window of class
+// kChannelWindowClass, which belongs to the thread that opened the device monitor. A
+// virtual mouse nobody talks to therefore keeps no thread.
 inline constexpr char kChannelMappingName[] = "KARVO_Virtual_Mouse_Channel";
 inline constexpr char kChannelMutexName[] = "KARVO_Virtual_Mouse_Channel_Mutex";
 inline constexpr char kChannelRequestEventName[] = "KARVO_Virtual_Mouse_Request";
 inline constexpr char kChannelReplyEventName[] = "KARVO_Virtual_Mouse_Reply";
-inline constexpr std::uint32_t kChannelMagic = 0x4B564D43;  // "KVMC"
+inline constexpr char kChannelWindowClass[] = "KARVO_Virtual_Mouse_Channel_Window";
+inline constexpr unsigned kChannelStartMessage = 0x8000 + 0x4B;  // WM_APP + 75
+inline constexpr std::uint32_t kChannelMagic = 0x4B564D43;       // "KVMC"
 inline constexpr std::size_t kReplyTextCapacity = 256 * 1024;
 
 struct ChannelRequest {

@@ -21,6 +21,7 @@ constexpr std::uint8_t kSelectSensor = 16;
 constexpr std::uint8_t kSelectButtons = 32;
 constexpr std::size_t kSensorCpiStepByte = 18;
 constexpr std::size_t kSensorStepMaskByte = 5;
+constexpr int kCpiSteps = 7;
 constexpr std::uint32_t kReleaseFlag = 0x100;
 
 constexpr std::array<char, 4> kStateMagic = {'K', 'V', 'M', 'S'};
@@ -220,7 +221,7 @@ std::optional<PersistentState> DeserializeState(std::span<const std::uint8_t> by
     std::copy_n(bytes.begin() + at, r.size(), r.begin());
     at += r.size();
   }
-  if (s.activeSlot >= kSlotCount || (s.mode != 1 && s.mode != 2) || s.cpiStep > 7) {
+  if (s.activeSlot >= kSlotCount || (s.mode != 1 && s.mode != 2) || s.cpiStep > kCpiSteps) {
     return std::nullopt;
   }
   for (int i = 0; i < kSlotCount; ++i) {
@@ -434,18 +435,23 @@ std::optional<std::uint32_t> Firmware::Act(int hardwareSlot, bool release) {
 
 void Firmware::SetActiveSlot(std::uint8_t slot) {
   m_state.activeSlot = slot;
-  // A profile brings its own CPI step; steps are bit numbers of the step mask.
-  m_state.cpiStep = std::min<std::uint8_t>(m_state.sensor[slot][kSensorCpiStepByte], 7);
+  // A profile brings its own CPI step, 1..7.
+  m_state.cpiStep = std::min<std::uint8_t>(m_state.sensor[slot][kSensorCpiStepByte], kCpiSteps);
 }
 
 std::optional<std::uint8_t> Firmware::MoveCpi(std::uint8_t functionCode) {
   const std::uint8_t mask = m_state.sensor[m_state.activeSlot][kSensorStepMaskByte];
-  if (mask == 0) return std::nullopt;
+  // Step k (1..7) is enabled by the mask bit of value 2^(k-1), as the configurator sets it.
+  auto enabled = [mask](int step) {
+    return step >= 1 && step <= kCpiSteps && (mask >> (step - 1)) & 1;
+  };
+  bool any = false;
+  for (int s = 1; s <= kCpiSteps; ++s) any = any || enabled(s);
+  if (!any) return std::nullopt;
   const int current = m_state.cpiStep;
-  auto enabled = [mask](int step) { return (mask >> step) & 1; };
   int next = current;
   if (functionCode == 15) {
-    for (int s = current - 1; s >= 0; --s) {
+    for (int s = current - 1; s >= 1; --s) {
       if (enabled(s)) {
         next = s;
         break;
@@ -453,14 +459,14 @@ std::optional<std::uint8_t> Firmware::MoveCpi(std::uint8_t functionCode) {
     }
   } else {
     bool found = false;
-    for (int s = current + 1; s < 8 && !found; ++s) {
+    for (int s = current + 1; s <= kCpiSteps && !found; ++s) {
       if (enabled(s)) {
         next = s;
         found = true;
       }
     }
     if (!found && functionCode == 13) {
-      for (int s = 0; s < 8; ++s) {
+      for (int s = 1; s <= kCpiSteps; ++s) {
         if (enabled(s)) {
           next = s;
           break;

@@ -55,6 +55,12 @@ int Run(const Command& command) {
   const ChannelRequest out = EncodeRequest(command, sequence);
   std::memcpy(&block->request, &out, sizeof out);
   if (!::SetEvent(request.Get())) return NoMouse("the virtual mouse channel failed");
+  // Starts the thread that serves the channel, unless an earlier request did; the request
+  // waits for it in its event.
+  HWND server = ::FindWindowExA(HWND_MESSAGE, nullptr, kChannelWindowClass, nullptr);
+  if (!server || !::PostMessageA(server, kChannelStartMessage, 0, 0)) {
+    return NoMouse("no virtual mouse is running");
+  }
 
   const DWORD start = ::GetTickCount();
   for (;;) {

@@ -98,7 +98,7 @@ BOOL VirtualMouse::OpenDevMonitor(HWND window, UINT eventMessage, UINT arrivalMe
     m_arrivalMessage = arrivalMessage;
   }
   std::lock_guard channel(m_channelLock);
-  if (!m_thread && !StartChannel()) StopChannel();
+  if (!m_channelWindow && !StartChannel()) StopChannel();
   return TRUE;
 }
 
@@ -201,18 +201,43 @@ bool VirtualMouse::StartChannel() {
     return false;
   }
   if (!::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                            reinterpret_cast<LPCSTR>(&VirtualMouse::ChannelWindowProc),
+                            &m_windowModule)) {
+    DebugLogLastError("GetModuleHandleExA for the virtual mouse channel");
+    return false;
+  }
+  WNDCLASSA windowClass{};
+  windowClass.lpfnWndProc = &VirtualMouse::ChannelWindowProc;
+  windowClass.hInstance = m_windowModule;
+  windowClass.lpszClassName = kChannelWindowClass;
+  if (!::RegisterClassA(&windowClass) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+    DebugLogLastError("RegisterClassA of the virtual mouse channel");
+    return false;
+  }
+  m_channelWindow = ::CreateWindowExA(0, kChannelWindowClass, nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                      nullptr, m_windowModule, this);
+  if (!m_channelWindow) {
+    DebugLogLastError("CreateWindowExA of the virtual mouse channel");
+    return false;
+  }
+  return true;
+}
+
+// Under m_channelLock. Once running, the thread serves every request, also while the thread
+// that owns the window is busy.
+void VirtualMouse::StartServing() {
+  if (m_thread || !m_requestEvent) return;
+  if (!::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
                             reinterpret_cast<LPCSTR>(&VirtualMouse::ServeThread),
                             &m_threadModule)) {
     DebugLogLastError("GetModuleHandleExA for the virtual mouse channel");
-    return false;
+    return;
   }
   m_thread.Reset(::CreateThread(nullptr, 0, &VirtualMouse::ServeThread, this, 0, nullptr));
   if (!m_thread) {
     DebugLogLastError("CreateThread of the virtual mouse channel");
     if (!::FreeLibrary(std::exchange(m_threadModule, nullptr))) DebugLogLastError("FreeLibrary");
-    return false;
   }
-  return true;
 }
 
 void VirtualMouse::StopChannel() {
@@ -228,12 +253,44 @@ void VirtualMouse::StopChannel() {
     m_thread.Reset();
     m_threadModule = nullptr;  // released by the thread as it ended
   }
+  if (m_channelWindow) {
+    // A window can only be destroyed by its own thread; from another, it is asked to close.
+    if (!::DestroyWindow(m_channelWindow) && !::PostMessageA(m_channelWindow, WM_CLOSE, 0, 0)) {
+      DebugLogLastError("closing the virtual mouse channel window");
+    }
+    m_channelWindow = nullptr;
+  }
+  // Whoever called Close_DevMonitor holds the library too, so this is never the last reference
+  // while our code still runs.
+  if (m_windowModule && !::FreeLibrary(std::exchange(m_windowModule, nullptr))) {
+    DebugLogLastError("FreeLibrary of the virtual mouse channel");
+  }
   m_view.Reset();
   m_mapping.Reset();
   m_channelMutex.Reset();
   m_requestEvent.Reset();
   m_replyEvent.Reset();
   m_stopEvent.Reset();
+}
+
+LRESULT CALLBACK VirtualMouse::ChannelWindowProc(HWND window, UINT message, WPARAM wParam,
+                                                 LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+    ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* self = reinterpret_cast<VirtualMouse*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (message == kChannelStartMessage && self) {
+    try {
+      std::lock_guard channel(self->m_channelLock);
+      // A window closed from another thread may still see a late message.
+      if (self->m_channelWindow == window) self->StartServing();
+    } catch (...) {
+      DebugLog("virtual mouse channel not started");
+    }
+    return 0;
+  }
+  return ::DefWindowProcA(window, message, wParam, lParam);
 }
 
 DWORD WINAPI VirtualMouse::ServeThread(void* param) {

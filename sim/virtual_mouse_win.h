@@ -35,8 +35,11 @@ class VirtualMouse final : public IFirmwareHost {
 
  private:
   explicit VirtualMouse(std::string statePath);
+  static LRESULT CALLBACK ChannelWindowProc(HWND window, UINT message, WPARAM wParam,
+                                            LPARAM lParam);
   static DWORD WINAPI ServeThread(void* self);
   [[nodiscard]] bool StartChannel();
+  void StartServing();
   void StopChannel();
   void ServeRequest();
 
@@ -56,9 +59,12 @@ class VirtualMouse final : public IFirmwareHost {
   platform::UniqueHandle m_requestEvent;
   platform::UniqueHandle m_replyEvent;
   platform::UniqueHandle m_stopEvent;
+  // Message-only, on the thread that called Open_DevMonitor: starts the serving thread.
+  HWND m_channelWindow = nullptr;
   platform::UniqueHandle m_thread;
-  // The serving thread's own reference to the library, so a FreeLibrary without
-  // Close_DevMonitor cannot unload the code it runs.
+  // The window's and the serving thread's own references to the library, so a FreeLibrary
+  // without Close_DevMonitor cannot unload the code they run.
+  HMODULE m_windowModule = nullptr;
   HMODULE m_threadModule = nullptr;
 };
 

@@ -42,8 +42,7 @@ skin::MenuEntry Command(const char* text, int command) {
 skin::PopupMenu BuildEventContextMenu() {
   // Windows-1252; "Loschen" and "Auslosung" are spelt so in the suite.
   static constexpr const char* kButtons[] = {"Links", "Rechts", "Rad", "Vorw\xE4rts",
-                                             "R\xFC"
-                                             "ckw\xE4rts"};
+                                             "R\xFC\x63kw\xE4rts"};
   static constexpr const char* kActions[] = {"Nach unten", "Nach oben", "Klick"};
   skin::PopupMenu menu;
   menu.ItemWidth = 140;

@@ -12,6 +12,7 @@ namespace {
 constexpr int kVkLaunchApp2 = 0xB7;
 constexpr int kVkLaunchMail = 0xB4;
 constexpr int kVkLaunchApp1 = 0xB6;
+constexpr std::uint32_t kLastProgramButton = 18;
 
 bool ValidSlot(std::int32_t slot) { return slot >= 0 && slot < settings::kProfileCount; }
 }  // namespace
@@ -138,7 +139,8 @@ void ActionDispatcher::OpenProgramOf(const settings::MacroKeyInfo& record) {
 }
 
 void ActionDispatcher::OnProgramButton(const DeviceEvent& event) {
-  if (event.High() != 0) return;
+  // The program event numbers buttons 1..18 only; 19 is a button event's number.
+  if (event.High() != 0 || event.Low() < 1 || event.Low() > kLastProgramButton) return;
   std::optional<int> record = RecordIndexForButton(event.Low());
   if (!record) return;
   auto info = std::make_unique<settings::MacroKeyInfo>();
@@ -202,6 +204,8 @@ void ActionDispatcher::OnMediaKey(const DeviceEvent& event) {
 
 void ActionDispatcher::OnButtonMode(const DeviceEvent& event) {
   std::uint32_t mode = event.Low();
+  // The mouse has modes 1 and 2 only; any other value is no mode report and must not switch the
+  // configurator's page to the first mode.
   if (mode != 1 && mode != 2) return;
   bool known = false;
   m_host.WithSettings([&](settings::SettingsImage& image) {

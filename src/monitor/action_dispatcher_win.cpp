@@ -14,6 +14,8 @@ namespace karvo::monitor {
 namespace {
 // [MacroOSD] "MacroName" is read back into 100 bytes with its terminator.
 constexpr std::size_t kMacroNameMax = 99;
+constexpr DWORD kPlayerStackSize = 4096;
+constexpr DWORD kPlayerReadyTimeoutMs = 5000;
 }  // namespace
 
 EventActions::EventActions(EventHostParts parts)
@@ -57,6 +59,16 @@ void EventActions::CheckForegroundGame() {
     current = m_parts.Copy.CurrentProfile;
   }
   if (slot && *slot != current) m_dispatcher.SwitchProfile(*slot);
+}
+
+void EventActions::PlayerThreadMain(void* self) {
+  static_cast<EventActions*>(self)->RunPlayerLoop();
+}
+
+void EventActions::StopPlayer() {
+  m_playerStopped = true;
+  m_player.Shutdown();
+  m_playerThread.Stop();
 }
 
 void EventActions::RunPlayerLoop() {
@@ -121,8 +133,14 @@ bool EventActions::PostWorker(std::uint32_t job, std::intptr_t param) {
 }
 
 bool EventActions::PostMacroPlayer() {
-  if (m_parts.PlayerThreadId == 0) return false;
-  if (::PostThreadMessageA(m_parts.PlayerThreadId, kMsgPlayMacro, 0, 0)) return true;
+  if (m_playerStopped) return false;
+  if (!m_playerThread.Running() && !m_playerThread.Start(&EventActions::PlayerThreadMain, this,
+                                                         kPlayerStackSize, kPlayerReadyTimeoutMs)) {
+    // A thread that started late has its queue by the next macro.
+    platform::DebugLog("macro player thread not ready\n");
+    return false;
+  }
+  if (::PostThreadMessageA(m_playerThread.Id(), kMsgPlayMacro, 0, 0)) return true;
   platform::DebugLogLastError("PostThreadMessageA(1648)");
   return false;
 }

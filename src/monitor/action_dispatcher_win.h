@@ -15,6 +15,7 @@
 #include "monitor/media_keys.h"
 #include "monitor/monitor_core.h"
 #include "monitor/player_windows_win.h"
+#include "monitor/queued_thread_win.h"
 #include "monitor/shared_block_win.h"
 #include "settings/ini_document.h"
 #include "settings/key_codes_win.h"
@@ -34,7 +35,6 @@ struct EventHostParts {
   settings::IFileStore& Store;
   std::string ConfigPath;
   const settings::OSDSetting& Osd;  // read on the window thread only
-  const DWORD& PlayerThreadId;
 };
 
 class EventActions final : private IDispatchHost {
@@ -47,13 +47,14 @@ class EventActions final : private IDispatchHost {
   bool Dispatch(std::uint32_t word);
   // Timer 500: the slot whose game is in front becomes the active one.
   void OnGameCheck();
-  // Body of the macro player thread: plays on each 1648 until WM_QUIT.
-  void RunPlayerLoop();
-  // Before the player thread is told to quit: a playing macro ends and releases its keys.
-  void StopPlayer() { m_player.Shutdown(); }
+  // Exit: a playing macro ends and releases its keys, then the player thread ends.
+  void StopPlayer();
 
  private:
   void CheckForegroundGame();
+  // Body of the macro player thread: plays on each 1648 until WM_QUIT.
+  static void PlayerThreadMain(void* self);
+  void RunPlayerLoop();
   void WithSettings(const std::function<void(settings::SettingsImage&)>& fn) override;
   void WriteSharedBlock() override;
   void SaveAll() override;
@@ -78,6 +79,9 @@ class EventActions final : private IDispatchHost {
   MediaKeys m_media;
   MacroPlayer m_player;
   ActionDispatcher m_dispatcher;
+  // Started by the first macro: a monitor whose macros never play keeps no thread for them.
+  QueuedThread m_playerThread;
+  bool m_playerStopped = false;
 };
 
 }  // namespace karvo::monitor

@@ -14,6 +14,13 @@ bool ValidSlot(int slot) { return slot >= 0 && slot < kSlotCount; }
 
 }  // namespace
 
+void BudgetSleeper::SleepMs(std::uint32_t ms) {
+  const std::uint32_t slept = std::min(ms, m_leftMs);
+  if (slept != 0) m_sleeper.SleepMs(slept);
+  m_leftMs -= slept;
+  if (m_leftMs == 0) m_spent = true;
+}
+
 bool ReportChannel::CancellableWait(std::uint32_t ms) {
   for (std::uint32_t step = 0; step < ms / kWaitStepMs; ++step) {
     if (Cancelled()) return false;
@@ -131,6 +138,13 @@ int SendCurrentProfile(ReportChannel& channel, const settings::SettingsImage& im
 int SendHostControl(ReportChannel& channel, std::uint8_t value) {
   HostControlReport report = BuildHostControlReport(value);
   return channel.SendReport(report, kHostControlAckDelayMs);
+}
+
+int SendHostControlWithin(IDevice& device, ISleeper& sleeper, std::uint8_t value,
+                          std::uint32_t boundMs) {
+  BudgetSleeper budget(sleeper, boundMs);
+  ReportChannel channel(device, budget, budget.Spent());
+  return SendHostControl(channel, value);
 }
 
 namespace {

@@ -12,7 +12,8 @@
 //   1649/2:             RunReadBack(channel, settingsCopy, sink) (sends report 11
 //                       with 1 itself when the read-back succeeded)
 //   1649/3:             SendCurrentProfile(channel, settingsCopy)
-// At shutdown the window thread calls SendHostControl(channel, kHostEnding).
+// At shutdown the window thread sends report 11 with kHostEnding through
+// SendExitHostControl (config_worker.h), within a bound.
 // None of them throws (the device and sink must not either) and none sleeps
 // longer than 100 ms without looking at the cancel flag.
 #include <atomic>
@@ -31,6 +32,21 @@ class ISleeper {
  public:
   virtual ~ISleeper() = default;
   virtual void SleepMs(std::uint32_t ms) = 0;
+};
+
+// Passes on at most a budget of sleep and raises Spent once it is used up: used as the cancel
+// flag of a channel, it bounds a report's acknowledgement wait whatever the mouse answers.
+class BudgetSleeper final : public ISleeper {
+ public:
+  BudgetSleeper(ISleeper& sleeper, std::uint32_t budgetMs)
+      : m_sleeper(sleeper), m_leftMs(budgetMs), m_spent(budgetMs == 0) {}
+  void SleepMs(std::uint32_t ms) override;
+  const std::atomic<bool>& Spent() const { return m_spent; }
+
+ private:
+  ISleeper& m_sleeper;
+  std::uint32_t m_leftMs;
+  std::atomic<bool> m_spent;
 };
 
 // Report traffic with acknowledgement and cancellation. All waits are in 100 ms
@@ -95,6 +111,9 @@ int SendCurrentProfile(ReportChannel& channel, const settings::SettingsImage& im
 
 // Report 11; at shutdown with kHostEnding, after a read-back with kHostRunning.
 int SendHostControl(ReportChannel& channel, std::uint8_t value);
+// Report 11 whose acknowledgement is awaited for boundMs at most.
+int SendHostControlWithin(IDevice& device, ISleeper& sleeper, std::uint8_t value,
+                          std::uint32_t boundMs);
 
 // Side effects of a read-back, implemented by the monitor's Win32 side.
 class IReadBackSink {

@@ -13,14 +13,15 @@ WorkerOutcome Drop(IWorkerJobs& jobs, std::uintptr_t job) {
 }
 }  // namespace
 
+bool ConfigWorker::MayRun() const { return m_state() == DeviceState::Present && !m_flags.Stopping; }
+
 WorkerOutcome ConfigWorker::Handle(std::uintptr_t job, std::intptr_t param) {
-  if (m_state.load() != DeviceState::Present || m_flags.Stopping) return Drop(m_jobs, job);
-  m_flags.Busy = true;
-  m_flags.Cancel = false;
-  // Looked at again after Busy is set: the exit either sees this job busy and cancels it, or
-  // this job sees the exit.
-  if (m_flags.Stopping) {
-    m_flags.Busy = false;
+  if (!MayRun()) return Drop(m_jobs, job);
+  m_flags.BeginJob();
+  // Looked at again once the job counts as busy: a removal or the exit either finds it busy
+  // and cancels it, or is seen here.
+  if (!MayRun()) {
+    m_flags.EndJob();
     return Drop(m_jobs, job);
   }
   switch (job) {
@@ -37,8 +38,22 @@ WorkerOutcome ConfigWorker::Handle(std::uintptr_t job, std::intptr_t param) {
     default:
       break;
   }
-  m_flags.Busy = false;
+  m_flags.EndJob();
   return WorkerOutcome::Ran;
+}
+
+ExitReport SendExitHostControl(IDevice& device, ISleeper& sleeper, const WorkerFlags& flags,
+                               std::uint8_t value) {
+  constexpr std::uint32_t kLookEveryMs = 10;
+  for (std::uint32_t waited = 0; flags.Busy; waited += kLookEveryMs) {
+    // A job that does not let go is stuck inside the device library; a report of ours would
+    // be stuck behind it.
+    if (waited >= kExitJobEndBoundMs) return ExitReport::JobStillRunning;
+    sleeper.SleepMs(kLookEveryMs);
+  }
+  return SendHostControlWithin(device, sleeper, value, kExitAckBoundMs) == 1
+             ? ExitReport::Acknowledged
+             : ExitReport::NotAcknowledged;
 }
 
 }  // namespace karvo::monitor

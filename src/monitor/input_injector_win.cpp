@@ -7,6 +7,9 @@ namespace karvo::monitor {
 
 namespace {
 
+// What is left of a wait when it stops sleeping and yields its time slices instead.
+constexpr std::uint64_t kSpinUs = 1000;
+
 // The system timer at 1 ms for the duration of one wait.
 class PreciseTimerScope {
  public:
@@ -97,16 +100,22 @@ bool WinPlaybackTimer::WaitUntilUnlessSignalled(std::uint64_t deadlineUs) {
   }
   PreciseTimerScope precise;
   for (;;) {
-    std::uint64_t now = NowMicroseconds();
-    DWORD left = now >= deadlineUs ? 0 : static_cast<DWORD>((deadlineUs - now) / 1000);
-    DWORD result = ::WaitForSingleObject(m_signal.Get(), left);
+    const std::uint64_t now = NowMicroseconds();
+    if (now >= deadlineUs) return ::WaitForSingleObject(m_signal.Get(), 0) == WAIT_OBJECT_0;
+    // The system timer wakes a wait up to a tick late. Waits end a tick before the deadline and
+    // the rest is given away in time slices, so a wait neither ends early, which would shorten
+    // the pause, nor late, which the schedule could only make up a millisecond at a time.
+    const std::uint64_t remaining = deadlineUs - now;
+    const DWORD sleepMs =
+        remaining > kSpinUs ? static_cast<DWORD>((remaining - kSpinUs) / 1000) : 0;
+    const DWORD result = ::WaitForSingleObject(m_signal.Get(), sleepMs);
     if (result == WAIT_OBJECT_0) return true;
     if (result != WAIT_TIMEOUT) {
       platform::DebugLogLastError("WaitForSingleObject(playback)");
-      ::Sleep(left);
+      Sleep(static_cast<std::uint32_t>((remaining + 999) / 1000));
       return false;
     }
-    if (left == 0) return false;
+    if (sleepMs == 0) ::SwitchToThread();
   }
 }
 

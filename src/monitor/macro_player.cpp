@@ -134,11 +134,13 @@ void MacroPlayer::RequestStop() {
 bool MacroPlayer::Wait(std::uint32_t ms) {
   if (Stopping()) return false;
   // Delays run from the end of the previous one, so the time an injection takes does not add
-  // up over the events.
+  // up over the events; an event that came late is made up for a little at each later one.
   const std::uint64_t now = m_timer.NowUs();
-  if (m_dueUs + kResyncUs < now) m_dueUs = now;
-  m_dueUs += std::uint64_t{ms} * 1000;
-  return !m_timer.WaitUntilUnlessSignalled(m_dueUs) && !Stopping();
+  const std::uint64_t delayUs = std::uint64_t{ms} * 1000;
+  if (m_scheduleUs + kResyncUs < now) m_scheduleUs = now;
+  m_scheduleUs += delayUs;
+  const std::uint64_t dueUs = std::max(m_scheduleUs, now + delayUs - std::min(delayUs, kCatchUpUs));
+  return !m_timer.WaitUntilUnlessSignalled(dueUs) && !Stopping();
 }
 
 void MacroPlayer::Play() {
@@ -147,7 +149,7 @@ void MacroPlayer::Play() {
     if (m_state != State::Running) return;  // a stale 1648
   }
   for (;;) {
-    m_dueUs = m_timer.NowUs();
+    m_scheduleUs = m_timer.NowUs();
     std::vector<HeldKey> again;
     {
       std::lock_guard<std::mutex> guard(m_lock);
@@ -175,6 +177,8 @@ void MacroPlayer::Play() {
       if (m_repeatRemaining > 0) --m_repeatRemaining;
       m_position = 0;
     }
+    // Also after a natural end: a recording cut off before a release would otherwise leave its
+    // key held down for the user.
     std::vector<HeldKey> released = ReleaseHeld();
     std::lock_guard<std::mutex> guard(m_lock);
     if (stopped && m_pauseRequested) {

@@ -29,6 +29,9 @@ inline constexpr std::uint32_t kTypematicPeriodMs = 33;
 inline constexpr std::uint32_t kReleaseGapMs = 50;
 // A player this far behind its schedule starts counting delays afresh instead of rushing.
 inline constexpr std::uint64_t kResyncUs = 20000;
+// A recorded pause is the interval the user made between two events: a player behind its
+// schedule makes up at most this much of it, so no pause is cut noticeably short.
+inline constexpr std::uint64_t kCatchUpUs = 1000;
 
 // Events 0..count-1 of a record's data, at most the 500 the data holds.
 std::vector<MacroEvent> DecodeMacroEvents(const settings::MacroKeyInfo& record);
@@ -97,7 +100,7 @@ class MacroPlayer {
   // Player thread only.
   std::vector<std::uint8_t> m_held;
   std::uint32_t m_typematicRest = 0;
-  std::uint64_t m_dueUs = 0;  // when the delay being waited ends
+  std::uint64_t m_scheduleUs = 0;  // when the delay being waited ends on the recorded schedule
 };
 
 }  // namespace karvo::monitor

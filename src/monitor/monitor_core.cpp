@@ -116,11 +116,13 @@ void MonitorCore::OnRemoval() {
 void MonitorCore::OnSessionChange(std::uintptr_t code) {
   if (code == kSessionConsoleConnect) {
     if (!OpenDevice()) return;
+    // Present before the read-back is queued: an idle worker takes the job at once and drops
+    // it while the mouse does not count as present.
+    m_state = DeviceState::Present;
     if (!m_host.PostWorker(kJobReadBack, 0)) m_host.Log("read-back request not posted");
     m_host.AddTrayIcon();
     m_trayShown = true;
     m_host.SetDeviceFlag(1);
-    m_state = DeviceState::Present;
     m_host.Start(Companion::Osd);
     UpdateApplets();
   } else if (code == kSessionConsoleDisconnect) {
@@ -197,23 +199,23 @@ void MonitorCore::CloseIfOpen(Companion companion) {
   if (m_host.WindowExists(companion)) m_host.PostTo(companion, kWmClose, 0, 0);
 }
 
-void MonitorCore::CancelRunningJob() {
-  if (m_flags.Busy) m_flags.Cancel = true;
-}
+void MonitorCore::CancelRunningJob() { m_flags.CancelIfBusy(); }
 
 void MonitorCore::OnTaskbarCreated() {
   if (m_trayShown) m_host.AddTrayIcon();
 }
 
 void MonitorCore::Shutdown() {
+  // The running job is stopped before the host-control report goes out, so the two never poll
+  // the mouse's status at once; jobs queued behind it are dropped.
+  m_flags.Stopping = true;
+  CancelRunningJob();
   m_host.SendHostControl(0);
   m_host.KillTimer(kTimerGameCheck);
   m_host.KillTimer(kTimerFirstReadBack);
   CloseIfOpen(Companion::Configurator);
   CloseApplets();
   CloseIfOpen(Companion::Osd);
-  m_flags.Stopping = true;
-  CancelRunningJob();
   m_host.StopWorker();
   m_host.StopEventThread();
   CloseDevice();

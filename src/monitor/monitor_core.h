@@ -28,6 +28,18 @@ struct WorkerFlags {
   std::atomic<bool> Busy{false};
   std::atomic<bool> Cancel{false};
   std::atomic<bool> Stopping{false};
+
+  // Worker, before a job. The cancel left by an earlier job goes before the job counts as busy:
+  // a cancel made once the window thread can see it busy is then never wiped out.
+  void BeginJob() {
+    Cancel = false;
+    Busy = true;
+  }
+  void EndJob() { Busy = false; }
+  // Window thread: removal, console disconnect, exit.
+  void CancelIfBusy() {
+    if (Busy) Cancel = true;
+  }
 };
 
 class IMonitorHost {
@@ -39,7 +51,8 @@ class IMonitorHost {
   [[nodiscard]] virtual bool OpenFeatureDevice() = 0;
   virtual void CloseDevMonitor() = 0;
   virtual void CloseFeatureDevice() = 0;
-  // Report 11 with the given value, waiting for its acknowledgement.
+  // Report 11 with the given value at exit, once the running job has let go of the mouse; its
+  // acknowledgement is awaited within a bound.
   virtual void SendHostControl(int value) = 0;
 
   virtual void SetTimer(std::uint32_t id, std::uint32_t ms) = 0;

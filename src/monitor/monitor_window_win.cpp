@@ -3,7 +3,9 @@
 #include <shellapi.h>
 
 #include <cstring>
+#include <new>
 #include <span>
+#include <type_traits>
 
 #include "monitor/device_reports.h"
 #include "monitor/event_decoder.h"
@@ -21,8 +23,6 @@ namespace karvo::monitor {
 namespace {
 constexpr DWORD kThreadStackSize = 4096;
 constexpr DWORD kThreadReadyTimeoutMs = 5000;
-constexpr DWORD kEventThreadEndMs = 1000;
-constexpr LONG kSemaphoreMaximum = 100;
 constexpr int kSessionRegisterAttempts = 10;
 constexpr DWORD kSessionRegisterRetryMs = 1000;
 constexpr DWORD kNotifyThisSession = 0;  // NOTIFY_FOR_THIS_SESSION
@@ -46,11 +46,28 @@ void PostToTitle(const char* title, UINT message, WPARAM wParam, LPARAM lParam) 
   }
 }
 
-// Creates a thread whose message queue exists before anyone posts to it.
-struct ThreadStart {
-  void* Owner;
-  HANDLE Ready;
+// A job's copy of the settings, in pages of its own that go back to the system when the job
+// ends: a heap would keep the 170 KB for the rest of the monitor's life.
+class JobImage {
+ public:
+  JobImage()
+      : m_pages(::VirtualAlloc(nullptr, sizeof(settings::SettingsImage), MEM_COMMIT | MEM_RESERVE,
+                               PAGE_READWRITE)) {
+    if (!m_pages) throw std::bad_alloc();
+    m_image = new (m_pages) settings::SettingsImage;
+  }
+  ~JobImage() {
+    if (!::VirtualFree(m_pages, 0, MEM_RELEASE)) platform::DebugLogLastError("VirtualFree");
+  }
+  JobImage(const JobImage&) = delete;
+  JobImage& operator=(const JobImage&) = delete;
+  settings::SettingsImage& Get() { return *m_image; }
+
+ private:
+  void* m_pages;
+  settings::SettingsImage* m_image;
 };
+static_assert(std::is_trivially_destructible_v<settings::SettingsImage>);
 }  // namespace
 
 // The worker's jobs run against the device library with their own copy of the settings, taken
@@ -58,25 +75,26 @@ struct ThreadStart {
 class MonitorWindow::WorkerJobs final : public IWorkerJobs, public IReadBackSink {
  public:
   explicit WorkerJobs(MonitorWindow& owner)
-      : m_owner(owner),
-        m_channel(owner.m_device, m_sleeper, owner.m_workerFlags.Cancel),
-        m_image(std::make_unique<settings::SettingsImage>()) {}
+      : m_owner(owner), m_channel(owner.m_device, m_sleeper, owner.m_workerFlags.Cancel) {}
 
   void Upload(bool restoreDefaults) override {
     if (restoreDefaults) {
       RunRestoreDefaults(m_channel);
       return;
     }
-    TakeSnapshot();
-    RunUpload(m_channel, *m_image);
+    JobImage image;
+    TakeSnapshot(image.Get());
+    RunUpload(m_channel, image.Get());
   }
   void ReadBack() override {
-    TakeSnapshot();
-    RunReadBack(m_channel, *m_image, *this);
+    JobImage image;
+    TakeSnapshot(image.Get());
+    RunReadBack(m_channel, image.Get(), *this);
   }
   void SendCurrentProfile() override {
-    TakeSnapshot();
-    monitor::SendCurrentProfile(m_channel, *m_image);
+    JobImage image;
+    TakeSnapshot(image.Get());
+    monitor::SendCurrentProfile(m_channel, image.Get());
   }
   void PostApplyFinished() override {
     PostToTitle(Describe(Companion::Configurator).WindowTitle, kMsgApplyFinished, 0, 0);
@@ -109,15 +127,14 @@ class MonitorWindow::WorkerJobs final : public IWorkerJobs, public IReadBackSink
   }
 
  private:
-  void TakeSnapshot() {
+  void TakeSnapshot(settings::SettingsImage& image) {
     std::lock_guard lock(m_owner.m_copyLock);
-    *m_image = *m_owner.m_settingsCopy;
+    image = *m_owner.m_settingsCopy;
   }
 
   MonitorWindow& m_owner;
   WinSleeper m_sleeper;
   ReportChannel m_channel;
-  std::unique_ptr<settings::SettingsImage> m_image;
 };
 
 MonitorWindow::MonitorWindow(bool openConfigurator)
@@ -201,6 +218,8 @@ bool MonitorWindow::OnCreate() {
   LoadSettings();
 
   bool existed = false;
+  // Any failure ends creation, not only an existing mutex: without it no copy of the block would
+  // be guarded against the configurator's.
   if (!m_block.CreateBlockMutex(existed)) {
     Log(existed ? "block mutex exists: another monitor runs\n" : "block mutex not created\n");
     return false;
@@ -213,9 +232,9 @@ bool MonitorWindow::OnCreate() {
   }
 
   m_jobs = std::make_unique<WorkerJobs>(*this);
-  m_events = std::make_unique<EventActions>(
-      EventHostParts{*this, m_hwnd, m_copyLock, *m_settingsCopy, m_block, *m_files, *m_store,
-                     m_configPath, m_osdSettings, m_playerThreadId});
+  m_events = std::make_unique<EventActions>(EventHostParts{*this, m_hwnd, m_copyLock,
+                                                           *m_settingsCopy, m_block, *m_files,
+                                                           *m_store, m_configPath, m_osdSettings});
   if (!StartThreads()) return false;
   platform::SetExStyle(m_hwnd, WS_EX_TOOLWINDOW);
   m_started = true;
@@ -253,65 +272,17 @@ void MonitorWindow::RegisterSessionNotification() {
 }
 
 bool MonitorWindow::StartThreads() {
-  m_semaphore.Reset(::CreateSemaphoreA(nullptr, 0, kSemaphoreMaximum, nullptr));
-  if (!m_semaphore) {
-    platform::DebugLogLastError("CreateSemaphoreA");
+  // Its queue exists before anyone posts to it. The macro player starts with the first macro.
+  if (!m_workerThread.Start(&MonitorWindow::WorkerMain, this, kThreadStackSize,
+                            kThreadReadyTimeoutMs)) {
+    Log("the configuration worker did not start\n");
     return false;
   }
-  m_eventThread.Reset(
-      ::CreateThread(nullptr, kThreadStackSize, &MonitorWindow::EventThreadMain, this, 0, nullptr));
-  if (!m_eventThread) {
-    platform::DebugLogLastError("CreateThread(event)");
-    return false;
-  }
-  auto startQueued = [this](LPTHREAD_START_ROUTINE main, platform::UniqueHandle& thread,
-                            DWORD& id) {
-    platform::UniqueHandle ready(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
-    if (!ready) return false;
-    ThreadStart start{this, ready.Get()};
-    thread.Reset(::CreateThread(nullptr, kThreadStackSize, main, &start, 0, &id));
-    if (!thread) {
-      platform::DebugLogLastError("CreateThread");
-      return false;
-    }
-    // start lives on this stack: the thread signals once it has copied it.
-    return ::WaitForSingleObject(ready.Get(), kThreadReadyTimeoutMs) == WAIT_OBJECT_0;
-  };
-  return startQueued(&MonitorWindow::MacroPlayerMain, m_playerThread, m_playerThreadId) &&
-         startQueued(&MonitorWindow::WorkerMain, m_workerThread, m_workerThreadId);
+  m_workerThreadId = m_workerThread.Id();
+  return true;
 }
 
-DWORD WINAPI MonitorWindow::EventThreadMain(void* param) {
-  auto* self = static_cast<MonitorWindow*>(param);
-  while (::WaitForSingleObject(self->m_semaphore.Get(), INFINITE) == WAIT_OBJECT_0) {
-    if (self->m_eventThreadQuit) break;
-  }
-  return 0;
-}
-
-DWORD WINAPI MonitorWindow::MacroPlayerMain(void* param) {
-  auto start = *static_cast<ThreadStart*>(param);
-  MSG msg;
-  ::PeekMessageA(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
-  ::SetEvent(start.Ready);
-  auto* self = static_cast<MonitorWindow*>(start.Owner);
-  if (self->m_events) {
-    self->m_events->RunPlayerLoop();
-    return 0;
-  }
-  while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
-  }
-  return 0;
-}
-
-DWORD WINAPI MonitorWindow::WorkerMain(void* param) {
-  auto start = *static_cast<ThreadStart*>(param);
-  MSG msg;
-  ::PeekMessageA(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
-  ::SetEvent(start.Ready);
-  static_cast<MonitorWindow*>(start.Owner)->RunWorkerLoop();
-  return 0;
-}
+void MonitorWindow::WorkerMain(void* param) { static_cast<MonitorWindow*>(param)->RunWorkerLoop(); }
 
 void MonitorWindow::RunWorkerLoop() {
   ConfigWorker worker(*m_jobs, m_workerFlags, m_core.StateWord());
@@ -323,7 +294,7 @@ void MonitorWindow::RunWorkerLoop() {
         platform::DebugLog("configuration job %u dropped\n", static_cast<unsigned>(msg.wParam));
       }
     } catch (...) {
-      m_workerFlags.Busy = false;
+      m_workerFlags.EndJob();
       platform::DebugLog("configuration job %u failed\n", static_cast<unsigned>(msg.wParam));
     }
   }
@@ -387,10 +358,15 @@ void MonitorWindow::CloseFeatureDevice() { m_device.CloseFeatureDevice(); }
 void MonitorWindow::SendHostControl(int value) {
   if (!m_device.Usable()) return;
   WinSleeper sleeper;
-  std::atomic<bool> neverCancelled{false};
-  ReportChannel channel(m_device, sleeper, neverCancelled);
-  if (!monitor::SendHostControl(channel, static_cast<std::uint8_t>(value))) {
-    Log("host-control report not acknowledged\n");
+  switch (SendExitHostControl(m_device, sleeper, m_workerFlags, static_cast<std::uint8_t>(value))) {
+    case ExitReport::Acknowledged:
+      break;
+    case ExitReport::NotAcknowledged:
+      Log("host-control report not acknowledged\n");
+      break;
+    case ExitReport::JobStillRunning:
+      Log("configuration job still running; host-control report not sent\n");
+      break;
   }
 }
 
@@ -466,43 +442,18 @@ void MonitorWindow::ReadSharedBlockIntoCopy() {
 }
 
 void MonitorWindow::StopWorker() {
-  if (!m_workerThread) return;
-  if (!::PostThreadMessageA(m_workerThreadId, WM_QUIT, 0, 0)) {
-    platform::DebugLogLastError("PostThreadMessageA(WM_QUIT, worker)");
-  }
-  ::WaitForSingleObject(m_workerThread.Get(), INFINITE);
-  m_workerThread.Reset();
+  m_workerThread.Stop();
   m_workerThreadId = 0;
 }
 
-void MonitorWindow::StopEventThread() {
-  if (m_eventThread) {
-    m_eventThreadQuit = true;
-    if (!::ReleaseSemaphore(m_semaphore.Get(), 1, nullptr)) {
-      platform::DebugLogLastError("ReleaseSemaphore");
-    }
-    // Waits for the thread itself rather than a fixed second, so the semaphore is not closed
-    // under it.
-    if (::WaitForSingleObject(m_eventThread.Get(), kEventThreadEndMs) != WAIT_OBJECT_0) {
-      Log("event thread did not end\n");
-    }
-  }
-  m_semaphore.Reset();
-  m_eventThread.Reset();
-}
+// The event thread of the shutdown order is never started: it would only wait for its own end,
+// and under Wine every thread holds about 1 MB of memory.
+void MonitorWindow::StopEventThread() {}
 
 void MonitorWindow::FreeDeviceLibrary() { m_device.Free(); }
 
 void MonitorWindow::StopMacroPlayer() {
-  if (!m_playerThread) return;
-  // A macro that is playing ends at its next step and lets go of its keys.
   if (m_events) m_events->StopPlayer();
-  if (!::PostThreadMessageA(m_playerThreadId, WM_QUIT, 0, 0)) {
-    platform::DebugLogLastError("PostThreadMessageA(WM_QUIT, player)");
-  }
-  ::WaitForSingleObject(m_playerThread.Get(), INFINITE);
-  m_playerThread.Reset();
-  m_playerThreadId = 0;
 }
 
 void MonitorWindow::UnregisterSessionNotification() {

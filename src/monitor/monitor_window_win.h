@@ -14,6 +14,7 @@
 #include "monitor/config_worker.h"
 #include "monitor/device_library_win.h"
 #include "monitor/monitor_core.h"
+#include "monitor/queued_thread_win.h"
 #include "monitor/shared_block_win.h"
 #include "monitor/tray_icon_win.h"
 #include "platform/handles.h"
@@ -49,9 +50,7 @@ class MonitorWindow final : public platform::Window, public IMonitorHost {
   void RegisterSessionNotification();
   void LoadSettings();
   [[nodiscard]] bool StartThreads();
-  static DWORD WINAPI EventThreadMain(void* self);
-  static DWORD WINAPI MacroPlayerMain(void* self);
-  static DWORD WINAPI WorkerMain(void* self);
+  static void WorkerMain(void* self);
   void RunWorkerLoop();
   HWND FindCompanion(Companion companion) const;
 
@@ -108,12 +107,7 @@ class MonitorWindow final : public platform::Window, public IMonitorHost {
   MonitorCore m_core;
   std::unique_ptr<WorkerJobs> m_jobs;
 
-  platform::UniqueHandle m_semaphore;
-  std::atomic<bool> m_eventThreadQuit{false};
-  platform::UniqueHandle m_eventThread;
-  platform::UniqueHandle m_playerThread;
-  DWORD m_playerThreadId = 0;
-  platform::UniqueHandle m_workerThread;
+  QueuedThread m_workerThread;
   DWORD m_workerThreadId = 0;
   // Button functions and macros; declared last so it goes before what it borrows.
   std::unique_ptr<EventActions> m_events;

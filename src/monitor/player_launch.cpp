@@ -34,12 +34,13 @@ const PlayerRegistration* PlayerRegistrationFor(int mediaOption) {
   return &kPlayers[mediaOption];
 }
 
-std::optional<std::string> PlayerPathFromValue(int mediaOption, std::string_view value) {
+std::optional<PlayerLaunch> PlayerLaunchFromValue(int mediaOption, std::string_view value) {
   const PlayerRegistration* player = PlayerRegistrationFor(mediaOption);
   if (!player) return std::nullopt;
   value = value.substr(0, value.find('\0'));
   if (value.size() > kPlayerValueMax) return std::nullopt;
   std::string_view path;
+  std::string_view arguments;
   switch (mediaOption) {
     case kPlayerVlc:
       if (!value.empty() && value.front() == '"') {
@@ -56,14 +57,31 @@ std::optional<std::string> PlayerPathFromValue(int mediaOption, std::string_view
       path = *quoted;
       break;
     }
-    default:
-      path = value;
+    default: {
+      // An unquoted value is the program as a whole, blanks and all: it is started by name,
+      // never split at a blank.
+      std::string_view trimmed = Trimmed(value);
+      if (!trimmed.empty() && trimmed.front() == '"') {
+        std::optional<std::string_view> quoted = Quoted(trimmed);
+        if (!quoted) return std::nullopt;
+        path = *quoted;
+        arguments = Trimmed(trimmed.substr(quoted->size() + 2));
+      } else {
+        path = trimmed;
+      }
       break;
+    }
   }
   path = Trimmed(path);
   if (path.empty()) return std::nullopt;
   if (player->MustContain && !ContainsIgnoringCase(path, player->MustContain)) return std::nullopt;
-  return std::string(path);
+  return PlayerLaunch{std::string(path), std::string(arguments)};
+}
+
+std::optional<std::string> PlayerPathFromValue(int mediaOption, std::string_view value) {
+  std::optional<PlayerLaunch> launch = PlayerLaunchFromValue(mediaOption, value);
+  if (!launch) return std::nullopt;
+  return std::move(launch->Program);
 }
 
 }  // namespace karvo::monitor

@@ -42,15 +42,30 @@ void BringForwardAttached(HWND target, HWND monitorWindow) {
     platform::DebugLogLastError("AttachThreadInput(detach)");
 }
 
-void StartProgram(const std::string& path) {
+// Environment variables of a registry value, as the App Paths value of Windows Media Player
+// carries them; none when the result does not fit.
+std::optional<std::string> Expanded(const std::string& text) {
+  char expanded[MAX_PATH] = {};
+  DWORD length = ::ExpandEnvironmentStringsA(text.c_str(), expanded, sizeof expanded);
+  if (length == 0 || length > sizeof expanded) {
+    platform::DebugLog("player path not expanded\n");
+    return std::nullopt;
+  }
+  return std::string(expanded);
+}
+
+void StartProgram(const PlayerLaunch& launch) {
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_SHOWNORMAL;
   PROCESS_INFORMATION process{};
-  // The path is passed as the application name, so blanks in it need no quoting.
-  if (!::CreateProcessA(path.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
+  // The program is passed as the application name, so blanks in it need no quoting and cannot
+  // split it; the command line only carries it quoted for the program's own argv[0].
+  std::string commandLine = "\"" + launch.Program + "\"";
+  if (!launch.Arguments.empty()) commandLine += " " + launch.Arguments;
+  if (!::CreateProcessA(launch.Program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                        nullptr, nullptr, &startup, &process)) {
     platform::DebugLogLastError("CreateProcessA(player)");
     return;
   }
@@ -61,6 +76,8 @@ void StartProgram(const std::string& path) {
 
 std::optional<std::string> ReadMachineString(const char* key, const char* value) {
   HKEY raw = nullptr;
+  // Read-only and never created: the key belongs to the player's installer, and a user without
+  // administrator rights could not open it for writing at all.
   if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_QUERY_VALUE, &raw) != ERROR_SUCCESS)
     return std::nullopt;
   platform::UniqueRegKey opened(raw);
@@ -122,15 +139,16 @@ void WinPlayerWindows::LaunchPlayer(int mediaOption) {
   }
   std::optional<std::string> value = ReadMachineString(player->Key, player->Value);
   if (!value) return;
-  std::optional<std::string> path = PlayerPathFromValue(mediaOption, *value);
-  if (!path) return;
+  std::optional<PlayerLaunch> launch = PlayerLaunchFromValue(mediaOption, *value);
+  if (!launch) return;
   if (mediaOption == kPlayerWindowsMedia) {
-    char expanded[MAX_PATH] = {};
-    DWORD length = ::ExpandEnvironmentStringsA(path->c_str(), expanded, sizeof expanded);
-    if (length == 0 || length > sizeof expanded) return;
-    path = std::string(expanded);
+    std::optional<std::string> program = Expanded(launch->Program);
+    std::optional<std::string> arguments = Expanded(launch->Arguments);
+    if (!program || !arguments) return;
+    launch->Program = std::move(*program);
+    launch->Arguments = std::move(*arguments);
   }
-  StartProgram(*path);
+  StartProgram(*launch);
 }
 
 }  // namespace karvo::monitor

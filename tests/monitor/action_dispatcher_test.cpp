@@ -295,6 +295,19 @@ TEST_F(ActionDispatcherTest, ProgramButtonOpensRegardlessOfKeyboardFunctions) {
   EXPECT_TRUE(injector.Inputs.empty());
 }
 
+TEST_F(ActionDispatcherTest, ProgramButtonNumbersStopAtEighteen) {
+  for (int r = 0; r < settings::kButtonRecordCount; ++r) {
+    Program(r, ("prog" + std::to_string(r)).c_str());
+  }
+  const std::pair<std::uint32_t, std::vector<std::string>> cases[] = {
+      {1, {}}, {2, {"open prog0"}}, {17, {"open prog7"}}, {18, {"open prog8"}}, {19, {}}, {20, {}}};
+  for (const auto& [button, expected] : cases) {
+    host.Calls.clear();
+    dispatcher.Dispatch(Word(0x6000, button));
+    EXPECT_EQ(host.Calls, expected) << button;
+  }
+}
+
 TEST_F(ActionDispatcherTest, ProgramPathIsReadOnlyWithinItsField) {
   Program(2, "");
   std::memset(Record(2).ProgramPath, 'x', sizeof Record(2).ProgramPath);

@@ -1,6 +1,6 @@
 // A stand-in for a companion program of the monitor. It takes the window title that goes with
-// its own file name, appends every message the monitor may send it to "<exe>.log" as
-// "<message> <wParam> <lParam>", and ends on WM_CLOSE.
+// its own file name, writes its command line to "<exe>.args", appends every message the monitor
+// may send it to "<exe>.log" as "<message> <wParam> <lParam>", and ends on WM_CLOSE.
 #include <windows.h>
 
 #include <cstdio>
@@ -61,6 +61,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   }
   if (!title) return 3;
 
+  // Before the window: once a test finds the window, the file is complete.
+  if (std::FILE* args = std::fopen((std::string(path, n) + ".args").c_str(), "w")) {
+    std::fputs(::GetCommandLineA(), args);
+    std::fclose(args);
+  }
   WNDCLASSA windowClass{};
   windowClass.lpfnWndProc = &StandInProc;
   windowClass.hInstance = instance;

@@ -1,6 +1,7 @@
 #pragma once
 // A host that records every call as one line, so tests compare whole sequences.
 #include <cstdint>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -34,6 +35,9 @@ class FakeMonitorHost : public IMonitorHost {
   bool OsdSettingReadable = true;
   OsdSwitches SwitchesOnFile;
   std::vector<std::string> StoredMessages;
+  // Called as a job is posted, to look at the state the worker would find.
+  std::function<void(std::uint32_t job)> OnPostWorker;
+  std::function<void()> OnHostControl;
 
   void OpenDevMonitor() override { Add("OpenDevMonitor"); }
   bool OpenFeatureDevice() override {
@@ -42,12 +46,16 @@ class FakeMonitorHost : public IMonitorHost {
   }
   void CloseDevMonitor() override { Add("CloseDevMonitor"); }
   void CloseFeatureDevice() override { Add("CloseFeatureDevice"); }
-  void SendHostControl(int value) override { Add("HostControl " + std::to_string(value)); }
+  void SendHostControl(int value) override {
+    if (OnHostControl) OnHostControl();
+    Add("HostControl " + std::to_string(value));
+  }
   void SetTimer(std::uint32_t id, std::uint32_t ms) override {
     Add("SetTimer " + std::to_string(id) + " " + std::to_string(ms));
   }
   void KillTimer(std::uint32_t id) override { Add("KillTimer " + std::to_string(id)); }
   bool PostWorker(std::uint32_t job, std::intptr_t param) override {
+    if (OnPostWorker) OnPostWorker(job);
     Add("PostWorker " + std::to_string(job) + " " + std::to_string(param));
     return WorkerPostSucceeds;
   }

@@ -99,6 +99,37 @@ TEST_F(MacroPlayerTest, PlayerFarBehindItsScheduleDoesNotRush) {
   EXPECT_EQ(times, (std::vector<std::uint64_t>{0, 60000, 120000, 180000}));  // B let go at the end
 }
 
+// One wait ends 12 ms late, as the first ones after the timer resolution changes can: no later
+// pause is then more than a millisecond short, and the lost time is made up over the events.
+TEST_F(MacroPlayerTest, ALateEventShortensNoLaterPauseByMoreThanAMillisecond) {
+  timer.At(3 * 38, [this] { timer.Advance(12000); });
+  auto macro = Macro({{kA, 1, 38},
+                      {kA, 2, 38},
+                      {kB, 1, 38},
+                      {kB, 2, 38},
+                      {kA, 1, 38},
+                      {kA, 2, 38},
+                      {kB, 1, 38},
+                      {kB, 2, 38},
+                      {kA, 1, 38},
+                      {kA, 2, 38},
+                      {kB, 1, 38},
+                      {kB, 2, 38},
+                      {kA, 1, 38},
+                      {kA, 2, 38},
+                      {kB, 1, 38},
+                      {kB, 2, 38},
+                      {kA, 1, 38},
+                      {kA, 2, 38}});
+  ASSERT_EQ(player.Arm(*macro), MacroPlayer::ArmResult::Start);
+  player.Play();
+  ASSERT_EQ(injector.Inputs.size(), 18u);
+  for (std::size_t i = 1; i < injector.Inputs.size(); ++i) {
+    EXPECT_GE(injector.Inputs[i].AtUs - injector.Inputs[i - 1].AtUs, 37000u) << "pause " << i;
+  }
+  EXPECT_EQ(injector.Inputs.back().AtUs, 17u * 38000u) << "back on the recorded schedule";
+}
+
 TEST_F(MacroPlayerTest, LongPressRepeatsEveryPeriodAfterHalfASecond) {
   auto macro = Macro({{kA, 1, 600}, {kA, 2, 1}});
   ASSERT_EQ(player.Arm(*macro), MacroPlayer::ArmResult::Start);

@@ -124,6 +124,25 @@ TEST_F(MonitorCoreTest, ConsoleDisconnectClosesEverythingAndConnectReopens) {
   EXPECT_TRUE(host.Calls.empty());
 }
 
+// The worker drops a job it finds while the mouse is not present, so a read-back queued before
+// the state says present can be lost to an idle worker.
+TEST_F(MonitorCoreTest, EveryReadBackIsQueuedOnceTheMouseCountsAsPresent) {
+  std::vector<DeviceState> seen;
+  host.OnPostWorker = [&](std::uint32_t job) {
+    if (job == kJobReadBack) seen.push_back(core.State());
+  };
+  host.FeatureDeviceOpens = false;
+  core.Start(false);
+  host.FeatureDeviceOpens = true;
+  core.OnPresence(1);  // arrival
+  core.OnSessionChange(2);
+  core.OnSessionChange(1);  // console connect
+  core.OnSessionChange(2);
+  core.Start(false);
+  core.OnTimer(kTimerFirstReadBack);  // start
+  EXPECT_EQ(seen, std::vector<DeviceState>(3, DeviceState::Present));
+}
+
 TEST_F(MonitorCoreTest, ConsoleConnectWithoutMouseChangesNothing) {
   host.FeatureDeviceOpens = false;
   core.Start(false);
@@ -279,6 +298,15 @@ TEST_F(MonitorCoreTest, ShutdownRunsInOrder) {
                    "UnregisterSession", "CloseSharedBlock", "RemoveTrayIcon"}));
   EXPECT_TRUE(flags.Cancel);
   EXPECT_TRUE(flags.Stopping);
+}
+
+TEST_F(MonitorCoreTest, ShutdownCancelsTheRunningJobBeforeTheHostControlReport) {
+  StartPresent();
+  flags.Busy = true;
+  bool cancelledFirst = false;
+  host.OnHostControl = [&] { cancelledFirst = flags.Cancel && flags.Stopping; };
+  core.Shutdown();
+  EXPECT_TRUE(cancelledFirst);
 }
 
 TEST_F(MonitorCoreTest, TaskbarRestartAddsTheIconOnlyWhenItWasShown) {

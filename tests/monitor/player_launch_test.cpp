@@ -41,6 +41,33 @@ TEST(PlayerLaunchTest, RegistryValuesBecomeProgramPaths) {
   }
 }
 
+TEST(PlayerLaunchTest, QuotedValuesNameTheProgramWithoutTheirQuotes) {
+  struct LaunchCase {
+    int Option;
+    const char* Value;
+    std::optional<PlayerLaunch> Expected;
+  };
+  const char* const kWmp = "C:\\Program Files\\Windows Media Player\\wmplayer.exe";
+  const char* const kITunes = "C:\\Program Files\\iTunes\\iTunes.exe";
+  const LaunchCase cases[] = {
+      {0, "\"%ProgramFiles%\\Windows Media Player\\wmplayer.exe\"",
+       PlayerLaunch{"%ProgramFiles%\\Windows Media Player\\wmplayer.exe", ""}},
+      {0, " \"C:\\Program Files\\Windows Media Player\\wmplayer.exe\" /prefetch:1 ",
+       PlayerLaunch{kWmp, "/prefetch:1"}},
+      {0, "C:\\Program Files\\Windows Media Player\\wmplayer.exe", PlayerLaunch{kWmp, ""}},
+      {1, "\"C:\\Program Files\\iTunes\\iTunes.exe\"", PlayerLaunch{kITunes, ""}},
+      {1, "\"C:\\Program Files\\iTunes\\iTunes.exe\" -x \"a b\"",
+       PlayerLaunch{kITunes, "-x \"a b\""}},
+      {1, "\"C:\\Program Files\\iTunes\\iTunes.exe", std::nullopt},  // no closing quote
+      {1, "\"C:\\Music\\player.exe\" iTunes", std::nullopt},         // arguments name no program
+      {0, "\"\" /x", std::nullopt},
+      {2, "\"C:\\VLC\\vlc.exe\" --started-from-file", PlayerLaunch{"C:\\VLC\\vlc.exe", ""}},
+  };
+  for (const LaunchCase& c : cases) {
+    EXPECT_EQ(PlayerLaunchFromValue(c.Option, c.Value), c.Expected) << c.Option << " " << c.Value;
+  }
+}
+
 TEST(PlayerLaunchTest, OverlongOrEmbeddedNulValuesAreBounded) {
   std::string longValue = "C:\\" + std::string(300, 'v') + "\\vlc.exe";
   EXPECT_EQ(PlayerPathFromValue(2, longValue), std::nullopt);

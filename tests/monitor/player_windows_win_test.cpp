@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -140,6 +143,123 @@ TEST(PlayerWindowsWinTest, RegistryStringsAreReadWithinTheirBound) {
   EXPECT_EQ(ReadMachineString(kTestKey, "bare"), std::string("vlc"));
   EXPECT_EQ(ReadMachineString(kTestKey, "missing"), std::nullopt);
   EXPECT_EQ(ReadMachineString("Software\\KarvoNoSuchKey", nullptr), std::nullopt);
+}
+
+// A value below HKEY_LOCAL_MACHINE for one test: the keys it had to create are removed again
+// and a value that was there before is put back.
+class MachineValue {
+ public:
+  MachineValue(std::string key, const char* name) : m_key(std::move(key)), m_name(name) {
+    for (std::size_t at = m_key.find('\\');; at = m_key.find('\\', at + 1)) {
+      std::string part = m_key.substr(0, at);
+      HKEY probe = nullptr;
+      if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, part.c_str(), 0, KEY_READ, &probe) == ERROR_SUCCESS) {
+        ::RegCloseKey(probe);
+      } else {
+        m_created.push_back(part);
+      }
+      if (at == std::string::npos) break;
+    }
+    if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, m_key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                          &m_handle, nullptr) != ERROR_SUCCESS) {
+      m_handle = nullptr;
+      return;
+    }
+    DWORD size = sizeof m_old;
+    m_hadOld =
+        ::RegQueryValueExA(m_handle, m_name, nullptr, &m_oldType, m_old, &size) == ERROR_SUCCESS;
+    m_oldSize = size;
+  }
+  ~MachineValue() {
+    if (!m_handle) return;
+    if (m_hadOld) {
+      ::RegSetValueExA(m_handle, m_name, 0, m_oldType, m_old, m_oldSize);
+    } else {
+      ::RegDeleteValueA(m_handle, m_name);
+    }
+    ::RegCloseKey(m_handle);
+    for (auto it = m_created.rbegin(); it != m_created.rend(); ++it) {
+      ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, it->c_str());
+    }
+  }
+  bool Set(DWORD type, const std::string& text) {
+    return m_handle &&
+           ::RegSetValueExA(m_handle, m_name, 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
+                            static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
+  }
+
+ private:
+  std::string m_key;
+  const char* m_name;
+  std::vector<std::string> m_created;
+  HKEY m_handle = nullptr;
+  bool m_hadOld = false;
+  DWORD m_oldType = 0;
+  BYTE m_old[1024] = {};
+  DWORD m_oldSize = 0;
+};
+
+std::string ReadText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// The registry value as the player's installer may have stored it: quoted or not, with blanks
+// in the path, with arguments, with an environment variable. The stand-in is a companion
+// stand-in in a directory whose name has blanks and says "iTunes"; it writes its command line.
+TEST(PlayerWindowsWinTest, RegisteredPlayersStartQuotedOrNotWithTheirArguments) {
+  char temp[MAX_PATH];
+  ASSERT_NE(::GetTempPathA(MAX_PATH, temp), 0u);
+  const std::string dir =
+      std::string(temp) + "Karvo Player " + std::to_string(::GetCurrentProcessId()) + "\\My iTunes";
+  ::CreateDirectoryA(dir.substr(0, dir.rfind('\\')).c_str(), nullptr);
+  ASSERT_TRUE(::CreateDirectoryA(dir.c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS);
+  const std::string program = dir + "\\KARVO Gaming Mouse OSD.exe";
+  std::string built = KARVO_STANDIN_EXE;
+  std::replace(built.begin(), built.end(), '/', '\\');
+  ASSERT_TRUE(::CopyFileA(("Z:" + built).c_str(), program.c_str(), FALSE)) << ::GetLastError();
+  ASSERT_TRUE(::SetEnvironmentVariableA("KARVO_PLAYER_DIR", dir.c_str()));
+
+  struct LaunchCase {
+    int Option;
+    const char* Key;
+    const char* Value;
+    DWORD Type;
+    std::string Stored;
+    std::string CommandLine;
+  };
+  const LaunchCase cases[] = {
+      {kPlayerWindowsMedia, PlayerRegistrationFor(0)->Key, nullptr, REG_EXPAND_SZ,
+       "\"%KARVO_PLAYER_DIR%\\KARVO Gaming Mouse OSD.exe\"", "\"" + program + "\""},
+      {kPlayerITunes, PlayerRegistrationFor(1)->Key, "path", REG_SZ,
+       "\"" + program + "\" --from-test \"two words\"",
+       "\"" + program + "\" --from-test \"two words\""},
+      {kPlayerITunes, PlayerRegistrationFor(1)->Key, "path", REG_SZ, program,
+       "\"" + program + "\""},
+  };
+  WinPlayerWindows players(nullptr);
+  for (const LaunchCase& c : cases) {
+    SCOPED_TRACE(c.Stored);
+    MachineValue value(c.Key, c.Value);
+    ASSERT_TRUE(value.Set(c.Type, c.Stored));
+    ::DeleteFileA((program + ".args").c_str());
+    players.LaunchPlayer(c.Option);
+    HWND started = nullptr;
+    for (int i = 0; i < 600 && !started; ++i) {
+      started = ::FindWindowA(nullptr, "KARVO Gaming Mouse OSD");
+      if (!started) ::Sleep(50);
+    }
+    ASSERT_NE(started, nullptr) << "the player was not started";
+    EXPECT_EQ(ReadText(program + ".args"), c.CommandLine);
+    ::PostMessageA(started, WM_CLOSE, 0, 0);
+    for (int i = 0; i < 600 && ::IsWindow(started); ++i) ::Sleep(50);
+  }
+  ::SetEnvironmentVariableA("KARVO_PLAYER_DIR", nullptr);
+  for (const char* file : {".args", ".log"}) ::DeleteFileA((program + file).c_str());
+  // The last stand-in may still be ending after its window went.
+  for (int i = 0; i < 100 && !::DeleteFileA(program.c_str()); ++i) ::Sleep(50);
+  ::RemoveDirectoryA(dir.c_str());
+  ::RemoveDirectoryA(dir.substr(0, dir.rfind('\\')).c_str());
 }
 
 }  // namespace

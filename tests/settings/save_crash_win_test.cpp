@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <array>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <random>
@@ -27,6 +28,13 @@ namespace {
 using platform::UniqueHandle;
 
 constexpr int kKills = 40;
+
+// make test kills kKills times; KARVO_SAVE_CRASH_KILLS=<n> runs a longer hunt by hand.
+int Kills() {
+  const char* text = std::getenv("KARVO_SAVE_CRASH_KILLS");
+  const int kills = text ? std::atoi(text) : 0;
+  return kills > 0 ? kills : kKills;
+}
 // config.ini, then the five profile files: the order SaveAll replaces them in.
 constexpr int kUnits = 1 + kProfileCount;
 
@@ -89,7 +97,8 @@ TEST(SaveCrash, AKilledSaveLeavesEachFileWholeAndInOrder) {
   std::mt19937 random(seed);
   std::uniform_int_distribution<DWORD> delayMs(0, 60);
   int mixed = 0;
-  for (int kill = 0; kill < kKills; ++kill) {
+  const int kills = Kills();
+  for (int kill = 0; kill < kills; ++kill) {
     ASSERT_TRUE(::ResetEvent(ready.Get()));
     testing::Child child = testing::StartChild("save \"" + dir.WithoutSlash() + "\" " + eventName +
                                                " " + std::to_string(::GetCurrentProcessId()));
@@ -125,6 +134,8 @@ TEST(SaveCrash, AKilledSaveLeavesEachFileWholeAndInOrder) {
     EXPECT_LE(switches, 1) << "kill " << kill;
     if (switches == 1) ++mixed;
   }
+  RecordProperty("kills", kills);
+  RecordProperty("killed_mid_save", mixed);
   // Most kills land in the middle of a SaveAll; none at all would mean the child
   // never got past its first save and this test proved nothing.
   EXPECT_GT(mixed, 0);

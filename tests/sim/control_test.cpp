@@ -118,12 +118,12 @@ class ExecuteTest : public ::testing::Test {
 };
 
 TEST_F(ExecuteTest, ClickPostsPressAndRelease) {
-  // Button 6 is CPI up by default (code 14): only the press posts, 2 -> 3 in mask 74.
+  // Button 6 is CPI up by default (code 14): only the press posts, 2 -> 4 in mask 74.
   const Reply cpi = Run({"click", "6"});
   EXPECT_EQ(cpi.exitCode, kExitOk);
-  EXPECT_EQ(cpi.text, "posted 0xB0000003\nnothing posted\n");
+  EXPECT_EQ(cpi.text, "posted 0xB0000004\nnothing posted\n");
   EXPECT_EQ(Run({"press", "1"}).text, "nothing posted\n");
-  EXPECT_EQ(host.events, (std::vector<std::uint32_t>{0xB0000003}));
+  EXPECT_EQ(host.events, (std::vector<std::uint32_t>{0xB0000004}));
 }
 
 TEST_F(ExecuteTest, ButtonsWhileUnpluggedAreRefused) {

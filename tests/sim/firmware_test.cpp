@@ -394,14 +394,14 @@ TEST_F(FirmwareTest, CpiMovesAmongEnabledSteps) {
   Assign(2, 13);           // cycle
   Assign(3, 14);           // up
   Assign(4, 15);           // down
-  SetMask(0b01001010, 2);  // steps 1, 3, 6 enabled; starting between them
-  EXPECT_EQ(fw.State().cpiStep, 2);
+  SetMask(0b01001010, 3);  // steps 2, 4, 7 enabled; starting between them
+  EXPECT_EQ(fw.State().cpiStep, 3);
   struct Step {
     int button;
     std::uint8_t expected;
   };
-  const Step steps[] = {{4, 3}, {4, 6}, {4, 6}, {3, 1}, {5, 1},
-                        {3, 3}, {3, 6}, {5, 3}, {5, 1}, {3, 3}};
+  const Step steps[] = {{4, 4}, {4, 7}, {4, 7}, {3, 2}, {5, 2},
+                        {3, 4}, {3, 7}, {5, 4}, {5, 2}, {3, 4}};
   for (const Step& s : steps) {
     host.events.clear();
     fw.Press(s.button);
@@ -414,6 +414,19 @@ TEST_F(FirmwareTest, CpiMovesAmongEnabledSteps) {
   fw.Press(3);
   EXPECT_TRUE(host.events.empty()) << "no step is enabled";
   EXPECT_EQ(fw.State().cpiStep, 1);
+}
+
+// Step k is the mask bit of value 2^(k-1): the factory mask 74 enables steps 2, 4 and 7, and the
+// factory step is 2. Physical buttons 6 and 7 are CPI up and down in the factory map.
+TEST_F(FirmwareTest, FactoryCpiUpAndDownPostOnlyEnabledSteps) {
+  ASSERT_EQ(fw.State().cpiStep, 2);
+  const std::pair<int, std::uint32_t> presses[] = {{6, 4}, {6, 7}, {6, 7}, {7, 4}, {7, 2}, {7, 2}};
+  for (auto [button, step] : presses) {
+    host.events.clear();
+    fw.Press(button);
+    fw.Release(button);
+    EXPECT_EQ(host.events, (std::vector<std::uint32_t>{0xB0000000u | step})) << "button " << button;
+  }
 }
 
 TEST_F(FirmwareTest, InvalidButtonsAreRefused) {

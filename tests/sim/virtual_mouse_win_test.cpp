@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/handles.h"
+#include "sim/control.h"
 #include "sim/firmware.h"
 
 namespace karvo::sim {
@@ -107,11 +108,29 @@ ToolRun Mousectl(const std::string& args) {
   UniqueHandle process(pi.hProcess);
   UniqueHandle thread(pi.hThread);
   writeEnd.Reset();
+  // The virtual mouse's channel starts on the thread that opened it, this one: its start
+  // message is dispatched while mousectl runs, and only it, so the recorded messages stay
+  // queued.
   char buf[4096];
   DWORD n = 0;
+  const DWORD start = ::GetTickCount();
+  for (bool ended = false; !ended && ::GetTickCount() - start < 30000;) {
+    ended =
+        ::MsgWaitForMultipleObjects(1, &pi.hProcess, FALSE, 20, QS_POSTMESSAGE) == WAIT_OBJECT_0;
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, karvo::sim::kChannelStartMessage,
+                          karvo::sim::kChannelStartMessage, PM_REMOVE)) {
+      ::DispatchMessageA(&msg);
+    }
+    DWORD waiting = 0;
+    while (::PeekNamedPipe(readEnd.Get(), nullptr, 0, nullptr, &waiting, nullptr) && waiting > 0 &&
+           ::ReadFile(readEnd.Get(), buf, std::min<DWORD>(waiting, sizeof buf), &n, nullptr)) {
+      run.output.append(buf, n);
+    }
+  }
   while (::ReadFile(readEnd.Get(), buf, sizeof buf, &n, nullptr) && n > 0)
     run.output.append(buf, n);
-  EXPECT_EQ(::WaitForSingleObject(process.Get(), 30000), WAIT_OBJECT_0);
+  EXPECT_EQ(::WaitForSingleObject(process.Get(), 0), WAIT_OBJECT_0);
   ::GetExitCodeProcess(process.Get(), &run.exitCode);
   return run;
 }
@@ -253,7 +272,7 @@ TEST_F(VirtualMouseTest, ButtonsPostEventsToTheMonitorWindow) {
   EXPECT_EQ(Mousectl("event 0xA000 1").exitCode, 0u);
   const std::vector<Msg> expected = {{kEventMessage, 0x4000, 0x0003},
                                      {kEventMessage, 0x4000, 0x0103},
-                                     {kEventMessage, 0xB000, 0x0003},
+                                     {kEventMessage, 0xB000, 0x0004},
                                      {kEventMessage, 0xA000, 0x0001}};
   EXPECT_EQ(window.Drain(), expected);
 }
@@ -285,7 +304,7 @@ TEST_F(VirtualMouseTest, SelectedReportsReadBackWithTheirChecksums) {
             std::vector<std::uint8_t>(factory.begin(), factory.end()));
 }
 
-// The serving thread keeps its own reference to the library, so a caller that frees the
+// The channel keeps its own reference to the library, so a caller that frees the
 // library without Close_DevMonitor does not pull the code from under it.
 TEST_F(VirtualMouseTest, ChannelOutlivesAFreeLibraryUntilClosed) {
   Start();
