@@ -9,7 +9,7 @@ for p in cmake ninja-build make g++ googletest libgtest-dev libbenchmark-dev \
          g++-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686 \
          wine wine32:i386 xvfb xauth x11-apps imagemagick dovecot-pop3d nsis \
          pkg-config libcairo2-dev libfontconfig-dev libjpeg62-turbo-dev fonts-liberation \
-         fonts-wqy-microhei clang; do
+         fonts-wqy-microhei clang x11-utils x11vnc; do
   have_pkg "$p" || need+=("$p")
 done
 

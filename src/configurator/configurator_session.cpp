@@ -1,8 +1,8 @@
 #include "configurator/configurator_session.h"
 
 #include "configurator/change_flags.h"
-#include "configurator/configurator_messages.h"
 #include "configurator/version_text.h"
+#include "platform/suite_names.h"
 #include "settings/mouse_settings.h"
 
 namespace karvo::configurator {
@@ -70,7 +70,7 @@ void ConfiguratorSession::RestoreDefaults() {
 PageUpdate ConfiguratorSession::OnMonitorMessage(IMainWindowHost& host, std::uint32_t message,
                                                  std::intptr_t lParam) {
   switch (message) {
-    case kMsgReadBackDone:
+    case platform::kMsgConfigReadBack:
       m_firmwareVersionText = FirmwareTextAfterReadBack(m_services.Files.GetFirmwareVersion());
       if (!ReadSnapshotFromMonitor()) return PageUpdate::kNone;
       ClearChangeFlags(m_blocks->Snapshot);
@@ -78,19 +78,19 @@ PageUpdate ConfiguratorSession::OnMonitorMessage(IMainWindowHost& host, std::uin
       // The merge reads only the button records, so it may precede the refresh.
       m_services.Macros.MergeProfilesAndSave(m_blocks->Working);
       return PageUpdate::kRefreshAll;
-    case kMsgProfileChanged:
+    case platform::kMsgProfileChanged:
       if (!ReadSnapshotFromMonitor()) return PageUpdate::kNone;
       m_blocks->Working = m_blocks->Snapshot;
       return PageUpdate::kRefreshAll;
-    case kMsgApplyFinished:
+    case platform::kMsgApplyFinished:
       host.SetCommitButtonsEnabled(true);
       host.EndWait();
       return PageUpdate::kNone;
-    case kMsgButtonModeChanged:
+    case platform::kMsgButtonModeChanged:
       if (!ReadSnapshotFromMonitor()) return PageUpdate::kNone;
       m_blocks->Working = m_blocks->Snapshot;
       return lParam == 1 ? PageUpdate::kShowFirstButtonPage : PageUpdate::kShowSecondButtonPage;
-    case kMsgCpiLevelChanged:
+    case platform::kMsgCpiLevelChanged:
       if (!ReadSnapshotFromMonitor()) return PageUpdate::kNone;
       m_blocks->Working = m_blocks->Snapshot;
       return PageUpdate::kRefreshSensitivity;

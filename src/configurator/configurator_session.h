@@ -69,7 +69,7 @@ class ConfiguratorSession {
   void Apply(IMainWindowHost& host, std::uintptr_t wParam, int transparencyIndex);
 
   // Every slot and the notification record back to their defaults, flags cleared.
-  // The caller then refreshes every page and applies with kApplyRestoreDefaults.
+  // The caller then refreshes every page and applies with platform::kApplyRestoreDefaults.
   void RestoreDefaults();
 
   // The monitor's notifications 1254..1265 (others do nothing). A block that

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "configurator/configurator_messages.h"
 #include "platform/debug_log.h"
+#include "platform/suite_names.h"
 
 namespace karvo::configurator {
 namespace {
@@ -14,7 +14,7 @@ constexpr DWORD kMappingAccess = FILE_MAP_READ | FILE_MAP_WRITE;
 }  // namespace
 
 SharedBlockClient::SharedBlockClient()
-    : SharedBlockClient(kSharedBlockName, kSharedBlockMutexName) {}
+    : SharedBlockClient(platform::kSharedBlockName, platform::kSharedBlockMutexName) {}
 
 SharedBlockClient::SharedBlockClient(std::string mappingName, std::string mutexName)
     : m_mappingName(std::move(mappingName)), m_mutexName(std::move(mutexName)) {}

@@ -47,6 +47,8 @@ inline constexpr char kDeviceLibraryName[] = "hidgate.dll";
 // 1 restore the device defaults); monitor -> applets, re-read the notification settings.
 inline constexpr std::uint32_t kMsgApply = 1224;
 inline constexpr std::uint32_t kMsgAppletReload = kMsgApply;
+inline constexpr std::uintptr_t kApplyNormal = 0;
+inline constexpr std::uintptr_t kApplyRestoreDefaults = 1;
 // Monitor -> configurator.
 inline constexpr std::uint32_t kMsgConfigReadBack = 1254;     // read-back from the mouse done
 inline constexpr std::uint32_t kMsgProfileChanged = 1255;     // the active profile changed
@@ -60,6 +62,10 @@ inline constexpr std::uint32_t kMsgConfiguratorIgnoredB = 1125;
 // sets colour (high word) and transparency (low word).
 inline constexpr std::uint32_t kMsgOsdNotice = 1324;
 inline constexpr std::uint32_t kMsgOsdAppearance = 1326;
+
+// The one message box the configurator ever shows: the monitor's block exists but cannot be
+// mapped.
+inline constexpr char kMapViewFailedText[] = "Could not map view of file.";
 
 // wParam of kMsgOsdNotice that asks for the text stored in [OSDData] "Message".
 inline constexpr std::uint32_t kNoticeMessageText = 50;

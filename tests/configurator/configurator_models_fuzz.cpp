@@ -12,12 +12,12 @@
 
 #include "configurator/advanced_page_model.h"
 #include "configurator/change_flags.h"
-#include "configurator/configurator_messages.h"
 #include "configurator/configurator_session.h"
 #include "configurator/profile_commands.h"
 #include "configurator/sensitivity_page_model.h"
 #include "configurator/system_page_model.h"
 #include "notify_settings/notices_page_model.h"
+#include "platform/suite_names.h"
 #include "settings/memory_file_store.h"
 #include "tests/configurator/configurator_fakes.h"
 #include "tests/settings/fake_registry.h"
@@ -171,7 +171,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         break;
       case 9:
         if (in.Byte() % 8 == 0) {
-          session.Apply(host, kApplyNormal, notices.TransparencyIndex());
+          session.Apply(host, platform::kApplyNormal, notices.TransparencyIndex());
           Check(std::memcmp(&session.SnapshotBlock(), &working, sizeof working) == 0);
         }
         break;

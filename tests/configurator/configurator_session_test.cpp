@@ -7,7 +7,7 @@
 #include <cstring>
 #include <memory>
 
-#include "configurator/configurator_messages.h"
+#include "platform/suite_names.h"
 #include "settings/profile_files.h"
 #include "tests/configurator/configurator_fakes.h"
 #include "tests/settings/fake_registry.h"
@@ -93,7 +93,7 @@ TEST_F(SessionTest, ApplyHandsOverThenStoresInItsOrderAndFlagsOnlyWhatChanged) {
   m_session.StartUp(&m_block);
   m_store.SetFile(kConfig, "");  // every save below writes config.ini
   m_log.clear();
-  m_session.Apply(m_host, kApplyNormal, 4);
+  m_session.Apply(m_host, platform::kApplyNormal, 4);
   std::string steps;
   for (const std::string& step : m_log) steps += step + "; ";
   EXPECT_EQ(steps,
@@ -109,7 +109,7 @@ TEST_F(SessionTest, ApplyHandsOverThenStoresInItsOrderAndFlagsOnlyWhatChanged) {
   EXPECT_EQ(stored.OsdTransparency, 4);
 
   m_session.WorkingBlock().Profiles[2].PollingRate = 0;
-  m_session.Apply(m_host, kApplyNormal, 4);
+  m_session.Apply(m_host, platform::kApplyNormal, 4);
   EXPECT_EQ(m_block.Image.ProfileChanged, 0);
   EXPECT_EQ(std::vector<int>(m_block.Image.SensorChanged, m_block.Image.SensorChanged + 5),
             std::vector<int>({0, 0, 1, 0, 0}));
@@ -117,7 +117,7 @@ TEST_F(SessionTest, ApplyHandsOverThenStoresInItsOrderAndFlagsOnlyWhatChanged) {
   EXPECT_TRUE(CopiesEqual());
 
   ASSERT_TRUE(m_session.SelectSlot(3));
-  m_session.Apply(m_host, kApplyNormal, 4);
+  m_session.Apply(m_host, platform::kApplyNormal, 4);
   EXPECT_EQ(m_block.Image.ProfileChanged, 1);
   EXPECT_EQ(settings::LoadIni(m_store, kConfig).GetInt("Setting", "CurrentProfile", -1), 3);
 }
@@ -128,12 +128,12 @@ TEST_F(SessionTest, MonitorMessagesReplaceTheCopiesOnlyWhenTheBlockIsRead) {
     std::intptr_t LParam;
     PageUpdate Update;
   } kCases[] = {
-      {kMsgReadBackDone, 0, PageUpdate::kRefreshAll},
-      {kMsgProfileChanged, 0, PageUpdate::kRefreshAll},
-      {kMsgButtonModeChanged, 1, PageUpdate::kShowFirstButtonPage},
-      {kMsgButtonModeChanged, 0, PageUpdate::kShowSecondButtonPage},
-      {kMsgCpiLevelChanged, 0, PageUpdate::kRefreshSensitivity},
-      {kMsgIgnored1258, 0, PageUpdate::kNone},
+      {platform::kMsgConfigReadBack, 0, PageUpdate::kRefreshAll},
+      {platform::kMsgProfileChanged, 0, PageUpdate::kRefreshAll},
+      {platform::kMsgButtonModeChanged, 1, PageUpdate::kShowFirstButtonPage},
+      {platform::kMsgButtonModeChanged, 0, PageUpdate::kShowSecondButtonPage},
+      {platform::kMsgCpiLevelChanged, 0, PageUpdate::kRefreshSensitivity},
+      {platform::kMsgConfiguratorIgnoredA, 0, PageUpdate::kNone},
   };
   for (bool readable : {true, false}) {
     for (const auto& c : kCases) {
@@ -151,17 +151,17 @@ TEST_F(SessionTest, MonitorMessagesReplaceTheCopiesOnlyWhenTheBlockIsRead) {
       EXPECT_EQ(m_session.WorkingBlock().Profiles[1].YSensitivity, replaced ? 17 : 10);
       // Only the read-back clears the flags the monitor left in its block.
       EXPECT_EQ(m_session.WorkingBlock().ProfileChanged,
-                replaced && c.Message != kMsgReadBackDone ? 1 : 0);
+                replaced && c.Message != platform::kMsgConfigReadBack ? 1 : 0);
       m_block.Image.Profiles[1].YSensitivity = 10;
     }
   }
 
   // The read-back takes any firmware version from 100 up; 1256 gives the window back.
   m_files.SetFirmwareVersion(1000);
-  m_session.OnMonitorMessage(m_host, kMsgReadBackDone, 0);
+  m_session.OnMonitorMessage(m_host, platform::kMsgConfigReadBack, 0);
   EXPECT_EQ(m_session.VersionLine(), "SW2.02 / FW1.000");
   m_log.clear();
-  EXPECT_EQ(m_session.OnMonitorMessage(m_host, kMsgApplyFinished, 0), PageUpdate::kNone);
+  EXPECT_EQ(m_session.OnMonitorMessage(m_host, platform::kMsgApplyFinished, 0), PageUpdate::kNone);
   EXPECT_EQ(m_log, Log({"enable", "arrow cursor"}));
 }
 
@@ -174,7 +174,7 @@ TEST_F(SessionTest, RestoreDefaultsThenApplyResetsEverySlotTheNoticesAndTellsThe
   m_session.RestoreDefaults();
   EXPECT_EQ(m_session.WorkingBlock().SensorChanged[4], 0);
   m_log.clear();
-  m_session.Apply(m_host, kApplyRestoreDefaults, 0);
+  m_session.Apply(m_host, platform::kApplyRestoreDefaults, 0);
 
   EXPECT_NE(std::find(m_log.begin(), m_log.end(), "post 1"), m_log.end());
   EXPECT_EQ(m_block.Image.CurrentProfile, 0);

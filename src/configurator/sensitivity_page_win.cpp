@@ -1,0 +1,11 @@
+#include "configurator/sensitivity_page_win.h"
+
+namespace karvo::configurator {
+
+void SensitivityPage::Refresh() {
+  // What the page shows is drawn from the working copy, so a repaint shows the slot now
+  // current.
+  if (m_hwnd) ::InvalidateRect(m_hwnd, nullptr, FALSE);
+}
+
+}  // namespace karvo::configurator

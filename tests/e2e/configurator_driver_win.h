@@ -1,0 +1,46 @@
+#pragma once
+// The installed configurator seen and used from outside, as a user would: its main window's
+// controls found by their layout names, clicked with real input, their looks read off the
+// screen against the program's own images; and the files and registry values it may touch.
+#include <windows.h>
+
+#include <map>
+#include <string>
+#include <string_view>
+
+#include "skin/skin_layout.h"
+#include "tests/support/child_process_win.h"
+
+namespace karvo::e2e {
+
+// A control of the main window's table by its layout name ("Apply", "Profile 3 name").
+skin::SkinLayout MainControl(std::string_view name);
+// "Profile 1" .. "Profile 5" for slot 0..4.
+std::string SlotName(int slot);
+// The visible child window at the middle of a control's rectangle.
+HWND ChildAt(HWND window, const skin::SkinLayout& layout);
+
+// Which of the main window's state images a control shows: the one its pixels on screen
+// differ least from, decoded from the installed program itself.
+enum class Shown { kNormal, kHover, kSelected, kUnknown };
+Shown StateShown(HWND window, const skin::SkinLayout& layout);
+bool Selected(HWND window, std::string_view name);
+// The one slot button shown selected; -1 for none, -2 for more than one.
+int HighlightedSlot(HWND window);
+// What a profile name label shows (its window text).
+std::string LabelText(HWND window, int slot);
+// A real click in the middle of a control; the pointer then leaves the window, so that no
+// hover look or tooltip stays on what the test looks at next.
+void Click(HWND window, std::string_view name);
+
+// The configurator's main window once shown and answering, the pointer moved off it;
+// nullptr when it did not come within timeoutMs.
+HWND WaitForConfigurator(DWORD timeoutMs);
+
+std::string FileBytes(const std::string& path);
+// Every value of a key under HKEY_CURRENT_USER, name to data.
+std::map<std::string, std::string> RegistryValues(const char* subKey);
+// A top-level dialog (a message box, say) showing text in a static control.
+HWND DialogSaying(const char* text);
+
+}  // namespace karvo::e2e
