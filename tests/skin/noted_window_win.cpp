@@ -1,5 +1,7 @@
 #include "tests/skin/noted_window_win.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <string>
 
@@ -57,6 +59,39 @@ bool NotedWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR&
     return true;
   }
   return SkinnedDialog::OnMessage(message, wParam, lParam, result);
+}
+
+namespace {
+struct ToolSearch {
+  HWND Control;
+  std::wstring Text;
+};
+BOOL CALLBACK FindTool(HWND tooltip, LPARAM search) {
+  auto& wanted = *reinterpret_cast<ToolSearch*>(search);
+  wchar_t kind[32] = {};
+  if (!::GetClassNameW(tooltip, kind, 32) || std::wstring(kind) != TOOLTIPS_CLASSW) return TRUE;
+  wchar_t text[128] = {};
+  TTTOOLINFOW tool{};
+  tool.cbSize = TTTOOLINFOW_V2_SIZE;
+  tool.lpszText = text;
+  for (int i = 0; ::SendMessageW(tooltip, TTM_ENUMTOOLSW, i, reinterpret_cast<LPARAM>(&tool));
+       ++i) {
+    RECT client{};
+    ::GetClientRect(wanted.Control, &client);
+    if (tool.hwnd == wanted.Control && ::EqualRect(&tool.rect, &client)) {
+      ::SendMessageW(tooltip, TTM_GETTEXTW, 128, reinterpret_cast<LPARAM>(&tool));
+      wanted.Text = text;
+      return FALSE;
+    }
+  }
+  return TRUE;
+}
+}  // namespace
+
+std::wstring TooltipOf(HWND control) {
+  ToolSearch search{control, {}};
+  ::EnumThreadWindows(::GetCurrentThreadId(), &FindTool, reinterpret_cast<LPARAM>(&search));
+  return search.Text;
 }
 
 std::size_t IndexOf(const WindowSpec& window, std::string_view name) {

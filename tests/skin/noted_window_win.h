@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -42,6 +43,9 @@ class NotedWindow final : public SkinnedDialog {
 std::size_t IndexOf(const WindowSpec& window, std::string_view name);
 RECT OnScreen(HWND window, RECT rect);
 POINT Centre(const RECT& rect);
+
+// The text a tooltip control of this thread holds for the whole of control ("" for none).
+std::wstring TooltipOf(HWND control);
 
 // The screen at rect of window shows that rectangle of state picture imageId, decoded anew;
 // painting follows input, so it is looked at until it matches or a bound ends. A capture that

@@ -34,6 +34,7 @@ using skin_test::IndexOf;
 using skin_test::kOpenMenu;
 using skin_test::NotedWindow;
 using skin_test::Shows;
+using skin_test::TooltipOf;
 
 // The parent hears of every hover twice, entering (1) then leaving (0), with the hover id;
 // between them, clicks of id and nothing else of the control's.
@@ -57,17 +58,6 @@ using skin_test::Shows;
   }
   if (clicked != clicks) return ::testing::AssertionFailure() << clicked << " clicks";
   return ::testing::AssertionSuccess();
-}
-
-// Enumerating the thread's windows stops at a visible tooltip showing *text.
-BOOL CALLBACK NotTheTooltipShowing(HWND hwnd, LPARAM text) {
-  wchar_t shown[128] = {};
-  wchar_t kind[32] = {};
-  const bool found = ::IsWindowVisible(hwnd) && ::GetClassNameW(hwnd, kind, 32) > 0 &&
-                     std::wstring(kind) == L"tooltips_class32" &&
-                     ::GetWindowTextW(hwnd, shown, 128) > 0 &&
-                     *reinterpret_cast<const std::wstring*>(text) == shown;
-  return found ? FALSE : TRUE;
 }
 
 // A bitmap of 32-bit pixels (0x00RRGGBB), width per row.
@@ -315,14 +305,9 @@ TEST_F(SkinnedMainWindow, HoverEndsWithTheCaptureUnlessTheButtonIsHeld) {
   ASSERT_TRUE(MoveTo(CentreOf(exit)));
   EXPECT_EQ(::GetCapture(), button->Hwnd());
   EXPECT_TRUE(button->Hover());
-  // Resting there, the pointer brings up the layout's tooltip.
-  const std::wstring tip = L"Close the application without saving the changes to the devices";
-  EXPECT_TRUE(karvo::testing::PumpUntil(
-      [&] {
-        return !::EnumThreadWindows(::GetCurrentThreadId(), &NotTheTooltipShowing,
-                                    reinterpret_cast<LPARAM>(&tip));
-      },
-      3000));
+  // Its tooltip control knows it by the layout's text, over its whole face.
+  EXPECT_EQ(TooltipOf(button->Hwnd()),
+            L"Close the application without saving the changes to the devices");
   // Straight onto another window.
   ASSERT_TRUE(karvo::testing::MoveMouse({5, 5}));
   Settle();
@@ -397,18 +382,27 @@ TEST(SkinnedDialogKeys, EnterAndEscapeCloseNothingWhileTheSurfaceDragsAndMenusSt
   RECT moved{};
   bool menuClosed = false;
 
+  const DWORD runner = ::GetCurrentThreadId();
   std::thread hand([&] {
     auto wait = [](const std::function<bool()>& done) {
       return karvo::testing::WaitFor(done, 5000);
     };
-    if (!wait([&] {
-          HWND found = ::FindWindowW(L"#32770", nullptr);
-          if (found && ::IsWindowVisible(found) && ::GetForegroundWindow() == found) shown = found;
-          return shown.load() != nullptr;
-        })) {
+    HWND hwnd = nullptr;
+    wait([&] {
+      for (HWND found = nullptr; (found = ::FindWindowExW(nullptr, found, L"#32770", nullptr));) {
+        if (::GetWindowThreadProcessId(found, nullptr) == runner && ::IsWindowVisible(found)) {
+          hwnd = found;
+        }
+      }
+      return hwnd != nullptr;
+    });
+    if (!hwnd) return;
+    // Keys go to the window in front; one that never gets there is closed, so the run ends.
+    if (!wait([&] { return ::GetForegroundWindow() == hwnd; })) {
+      ::PostMessageW(hwnd, WM_CLOSE, 0, 0);
       return;
     }
-    HWND hwnd = shown;
+    shown = hwnd;
     ::Sleep(200);
     karvo::testing::TapKey(VK_RETURN);
     karvo::testing::TapKey(VK_ESCAPE);
