@@ -13,6 +13,7 @@
 #include "platform/suite_names.h"
 #include "settings/settings_image.h"
 #include "skin/skin_images_win.h"
+#include "skin/slider_math.h"
 #include "skin/window_layouts.h"
 #include "tests/e2e/transfer_suite_win.h"
 #include "tests/support/input_win.h"
@@ -38,6 +39,18 @@ BOOL CALLBACK FindBox(HWND window, LPARAM param) {
     if (std::strcmp(shown, search->Text) == 0) search->Found = window;
   }
   return search->Found ? FALSE : TRUE;
+}
+
+struct OwnedSearch {
+  HWND Owner;
+  HWND Found;
+};
+
+BOOL CALLBACK FindOwned(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<OwnedSearch*>(param);
+  if (::GetWindow(window, GW_OWNER) != search->Owner || !::IsWindowVisible(window)) return TRUE;
+  search->Found = window;
+  return FALSE;
 }
 
 }  // namespace
@@ -112,13 +125,99 @@ std::string LabelText(HWND window, int slot) {
   return text;
 }
 
-void Click(HWND window, std::string_view name) {
-  const skin::SkinLayout layout = MainControl(name);
+void Click(HWND window, std::string_view name) { Click(window, MainControl(name)); }
+
+void Click(HWND window, const skin::SkinLayout& layout) {
   POINT point{(layout.Left + layout.Right) / 2, (layout.Top + layout.Bottom) / 2};
   ASSERT_TRUE(::ClientToScreen(window, &point));
   ASSERT_TRUE(testing::MoveMouse(point));
   ASSERT_TRUE(testing::PressLeft(true));
   ASSERT_TRUE(testing::PressLeft(false));
+  testing::Pump(100);
+  ASSERT_TRUE(testing::MoveMouse({0, 0}));
+}
+
+skin::SkinLayout PageControl(skin::WindowId page, std::string_view name) {
+  const skin::SkinLayout place = MainControl("Page position");
+  for (const skin::ControlSpec& control : skin::FindWindowSpec(page).Controls) {
+    skin::SkinLayout layout = skin::ParseLayout(control.Layout);
+    if (name != layout.Name) continue;
+    layout.Left += place.Left;
+    layout.Right += place.Left;
+    layout.Top += place.Top;
+    layout.Bottom += place.Top;
+    return layout;
+  }
+  ADD_FAILURE() << "no control " << name;
+  return {};
+}
+
+void DragThumb(HWND window, skin::WindowId page, std::string_view slider, int value, int steps) {
+  const skin::ControlSpec* spec = nullptr;
+  for (const skin::ControlSpec& control : skin::FindWindowSpec(page).Controls) {
+    if (skin::ParseLayout(control.Layout).Name == slider) spec = &control;
+  }
+  ASSERT_NE(spec, nullptr) << slider;
+  const skin::SkinLayout track = PageControl(page, slider);
+  const skin::ThumbSpec thumb = skin::FindThumb(spec->Slider.ThumbBitmap);
+  const skin::SliderGeometry geometry{track.Left, track.Right - track.Left, thumb.Width,
+                                      spec->Slider.Min, spec->Slider.Max};
+  // The thumb is the visible slider thumb whose top edge is the track's.
+  POINT trackTop{track.Left, track.Top};
+  ASSERT_TRUE(::ClientToScreen(window, &trackTop));
+  HWND thumbWindow = nullptr;
+  HWND pageWindow = ChildAt(window, MainControl("Page position"));
+  for (HWND child = nullptr;
+       (child = ::FindWindowExA(pageWindow, child, "KarvoSliderThumb", nullptr));) {
+    RECT rect{};
+    if (::IsWindowVisible(child) && ::GetWindowRect(child, &rect) && rect.top == trackTop.y)
+      thumbWindow = child;
+  }
+  ASSERT_NE(thumbWindow, nullptr) << "no thumb on " << slider;
+  RECT at{};
+  ASSERT_TRUE(::GetWindowRect(thumbWindow, &at));
+  const POINT grab{(at.left + at.right) / 2, (at.top + at.bottom) / 2};
+  POINT origin{0, 0};
+  ASSERT_TRUE(::ClientToScreen(window, &origin));
+  const int targetX = origin.x + skin::ThumbLeftForValue(geometry, value) + (grab.x - at.left);
+  ASSERT_TRUE(testing::MoveMouse(grab));
+  ASSERT_TRUE(testing::PressLeft(true));
+  testing::Pump(50);
+  for (int i = 1; i <= steps; ++i) {
+    ASSERT_TRUE(testing::MoveMouse({grab.x + (targetX - grab.x) * i / steps, grab.y}));
+    testing::Pump(10);
+  }
+  ASSERT_TRUE(testing::PressLeft(false));
+  testing::Pump(100);
+  ASSERT_TRUE(testing::MoveMouse({0, 0}));
+}
+
+void TypeInto(HWND window, skin::WindowId page, std::string_view field, std::string_view text) {
+  const skin::SkinLayout layout = PageControl(page, field);
+  POINT point{(layout.Left + layout.Right) / 2, (layout.Top + layout.Bottom) / 2};
+  ASSERT_TRUE(::ClientToScreen(window, &point));
+  ASSERT_TRUE(testing::MoveMouse(point));
+  ASSERT_TRUE(testing::PressLeft(true));
+  ASSERT_TRUE(testing::PressLeft(false));
+  testing::Pump(100);
+  // End, then Shift+Home selects whatever the field held.
+  ASSERT_TRUE(testing::TapKey(VK_END));
+  ASSERT_TRUE(testing::HoldKey(VK_SHIFT, true));
+  ASSERT_TRUE(testing::TapKey(VK_HOME));
+  ASSERT_TRUE(testing::HoldKey(VK_SHIFT, false));
+  ASSERT_TRUE(testing::TapKey(VK_DELETE));
+  for (char c : text) {
+    const SHORT key = ::VkKeyScanA(c);
+    ASSERT_NE(key, -1) << c;
+    const bool shift = (key & 0x100) != 0;
+    if (shift) {
+      ASSERT_TRUE(testing::HoldKey(VK_SHIFT, true));
+    }
+    ASSERT_TRUE(testing::TapKey(static_cast<WORD>(key & 0xFF)));
+    if (shift) {
+      ASSERT_TRUE(testing::HoldKey(VK_SHIFT, false));
+    }
+  }
   testing::Pump(100);
   ASSERT_TRUE(testing::MoveMouse({0, 0}));
 }
@@ -146,6 +245,12 @@ std::map<std::string, std::string> RegistryValues(const char* subKey) {
   }
   ::RegCloseKey(key);
   return values;
+}
+
+HWND OwnedWindow(HWND owner) {
+  OwnedSearch search{owner, nullptr};
+  ::EnumWindows(FindOwned, reinterpret_cast<LPARAM>(&search));
+  return search.Found;
 }
 
 HWND DialogSaying(const char* text) {

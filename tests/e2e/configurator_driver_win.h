@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "skin/skin_layout.h"
+#include "skin/window_layouts.h"
 #include "tests/support/child_process_win.h"
 
 namespace karvo::e2e {
@@ -33,6 +34,18 @@ std::string LabelText(HWND window, int slot);
 // hover look or tooltip stays on what the test looks at next.
 void Click(HWND window, std::string_view name);
 
+// A control of a right-hand page by its layout name, placed where the page sits in the main
+// window's client area.
+skin::SkinLayout PageControl(skin::WindowId page, std::string_view name);
+// A real click in the middle of a control placed in the main window's client area (or a
+// dialog's, for its own controls); the pointer then leaves the window.
+void Click(HWND window, const skin::SkinLayout& layout);
+// The thumb of a page's slider dragged with real input in `steps` moves to where `value`
+// stands, and let go there.
+void DragThumb(HWND window, skin::WindowId page, std::string_view slider, int value, int steps);
+// Typed into a page's edit field after a click into it: its text selected and replaced.
+void TypeInto(HWND window, skin::WindowId page, std::string_view field, std::string_view text);
+
 // The configurator's main window once shown and answering, the pointer moved off it;
 // nullptr when it did not come within timeoutMs.
 HWND WaitForConfigurator(DWORD timeoutMs);
@@ -40,6 +53,8 @@ HWND WaitForConfigurator(DWORD timeoutMs);
 std::string FileBytes(const std::string& path);
 // Every value of a key under HKEY_CURRENT_USER, name to data.
 std::map<std::string, std::string> RegistryValues(const char* subKey);
+// The visible window owned by owner (a modal dialog over it); nullptr when none shows.
+HWND OwnedWindow(HWND owner);
 // A top-level dialog (a message box, say) showing text in a static control.
 HWND DialogSaying(const char* text);
 
