@@ -376,6 +376,8 @@ void MainWindow::ApplyChanges(bool thenClose) {
 
 void MainWindow::RestoreDefaults() {
   m_session.RestoreDefaults();
+  // Otherwise the steps of the slots shown before the reset would stay in the restored mask.
+  m_sensitivityPage.OnDefaultsRestored();
   RefreshAll();
   // The change detection against the snapshot marks everything the reset changed; the monitor
   // restores the mouse's own defaults.

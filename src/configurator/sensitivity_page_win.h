@@ -14,6 +14,8 @@ class SensitivityPage final : public skin::ConfiguratorPage {
       : ConfiguratorPage(skin::WindowId::SensitivityPage), m_model(working) {}
 
   void Refresh() override;
+  // Every slot was just given its defaults (before the refresh that shows them).
+  void OnDefaultsRestored() { m_model.ForgetGatheredSteps(); }
 
  protected:
   bool OnInit() override;
