@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <optional>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "configurator/configurator_resources.h"
+#include "monitor/device_reports.h"
 #include "platform/handles.h"
 #include "platform/suite_names.h"
 #include "settings/settings_image.h"
@@ -69,6 +71,30 @@ std::string SlotName(int slot) { return "Profile " + std::to_string(slot + 1); }
 HWND ChildAt(HWND window, const skin::SkinLayout& layout) {
   const POINT middle{(layout.Left + layout.Right) / 2, (layout.Top + layout.Bottom) / 2};
   return ::ChildWindowFromPointEx(window, middle, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT);
+}
+
+HWND ControlAt(HWND window, const skin::SkinLayout& layout) {
+  POINT point{(layout.Left + layout.Right) / 2, (layout.Top + layout.Bottom) / 2};
+  HWND found = window;
+  for (int depth = 0; depth < 4; ++depth) {
+    HWND inner = ::ChildWindowFromPointEx(found, point, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT);
+    if (!inner || inner == found) break;
+    ::MapWindowPoints(found, inner, &point, 1);
+    found = inner;
+  }
+  return found;
+}
+
+std::string WindowText(HWND window) {
+  // Asked of the window itself: for another process's edit field GetWindowText gives only the
+  // caption the system keeps, not what the field holds.
+  char text[512] = {};
+  DWORD_PTR copied = 0;
+  if (!::SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                             SMTO_ABORTIFHUNG, 5000, &copied)) {
+    return {};
+  }
+  return std::string(text, std::min<std::size_t>(copied, sizeof text - 1));
 }
 
 Shown StateShown(HWND window, const skin::SkinLayout& layout) {
@@ -273,6 +299,49 @@ HWND WaitForConfigurator(DWORD timeoutMs) {
   ::SetForegroundWindow(window);
   testing::MoveMouse({0, 0});
   return window;
+}
+
+void ConfiguratorSuite::SetUp() {
+  std::optional<std::string> dist = DistDirectory();
+  ASSERT_TRUE(dist) << "KARVO_DIST must name the install directory (make test-win sets it)";
+  m_dir = std::make_unique<InstallDir>(*dist);
+  ASSERT_TRUE(m_dir->Ok());
+  ASSERT_NE(::GetFileAttributesA(m_dir->File(platform::kConfiguratorExe).c_str()),
+            INVALID_FILE_ATTRIBUTES)
+      << "the install directory has no configurator";
+}
+
+void ConfiguratorSuite::TearDown() {
+  m_configurator.reset();
+  if (m_monitor) {
+    m_monitor->PostClose();
+    m_monitor->WaitExit(kStartTimeoutMs);
+  }
+  m_monitor.reset();
+  m_dir.reset();
+}
+
+void ConfiguratorSuite::StartMonitor() {
+  m_monitor = std::make_unique<MonitorProcess>(*m_dir);
+  ASSERT_NE(m_monitor->Window(), nullptr);
+  const auto running = monitor::BuildHostControlReport(monitor::kHostRunning);
+  ASSERT_TRUE(WaitForReport(
+      *m_dir,
+      [&](const LoggedReport& r) {
+        return r.isSet &&
+               std::equal(running.begin(), running.end(), r.bytes.begin(), r.bytes.end());
+      },
+      kStartTimeoutMs));
+}
+
+HWND ConfiguratorSuite::StartConfigurator() {
+  m_configurator = std::make_unique<testing::ChildProcess>(m_dir->File(platform::kConfiguratorExe),
+                                                           std::string{}, m_dir->Path());
+  return WaitForConfigurator(kStartTimeoutMs);
+}
+
+bool ConfiguratorSuite::WaitUntil(const std::function<bool()>& done) {
+  return testing::WaitFor(done, kActionTimeoutMs);
 }
 
 }  // namespace karvo::e2e

@@ -4,12 +4,15 @@
 // screen against the program's own images; and the files and registry values it may touch.
 #include <windows.h>
 
+#include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "skin/skin_layout.h"
 #include "skin/window_layouts.h"
+#include "tests/e2e/transfer_suite_win.h"
 #include "tests/support/child_process_win.h"
 
 namespace karvo::e2e {
@@ -20,6 +23,10 @@ skin::SkinLayout MainControl(std::string_view name);
 std::string SlotName(int slot);
 // The visible child window at the middle of a control's rectangle.
 HWND ChildAt(HWND window, const skin::SkinLayout& layout);
+// The innermost visible window there: a page's control rather than the page.
+HWND ControlAt(HWND window, const skin::SkinLayout& layout);
+// What a window holds as text (an edit field's contents), in the ANSI code page.
+std::string WindowText(HWND window);
 
 // Which of the main window's state images a control shows: the one its pixels on screen
 // differ least from, decoded from the installed program itself.
@@ -57,5 +64,25 @@ std::map<std::string, std::string> RegistryValues(const char* subKey);
 HWND OwnedWindow(HWND owner);
 // A top-level dialog (a message box, say) showing text in a static control.
 HWND DialogSaying(const char* text);
+
+// The fixture of the configurator's end-to-end tests: a private install directory, the monitor
+// and the configurator started in it on request, both ended after the test.
+class ConfiguratorSuite : public ::testing::Test {
+ protected:
+  static constexpr DWORD kStartTimeoutMs = 60000;  // bounds against hangs, never measured
+  static constexpr DWORD kActionTimeoutMs = 30000;
+
+  void SetUp() override;
+  void TearDown() override;
+  // The monitor, ready once its read-back has ended with the host-control report.
+  void StartMonitor();
+  // The configurator's main window once shown, or nullptr.
+  HWND StartConfigurator();
+  bool WaitUntil(const std::function<bool()>& done);
+
+  std::unique_ptr<InstallDir> m_dir;
+  std::unique_ptr<MonitorProcess> m_monitor;
+  std::unique_ptr<testing::ChildProcess> m_configurator;
+};
 
 }  // namespace karvo::e2e
