@@ -178,34 +178,63 @@ skin::SkinLayout PageControl(skin::WindowId page, std::string_view name) {
   return {};
 }
 
-void DragThumb(HWND window, skin::WindowId page, std::string_view slider, int value, int steps) {
+namespace {
+
+// A page's slider as the main window places it: its geometry and its thumb's window.
+struct SliderOnScreen {
+  skin::SliderGeometry Geometry{};
+  HWND Thumb = nullptr;
+  POINT Origin{};  // the main window's client origin on the screen
+};
+
+SliderOnScreen FindSlider(HWND window, skin::WindowId page, std::string_view slider) {
+  SliderOnScreen found;
   const skin::ControlSpec* spec = nullptr;
   for (const skin::ControlSpec& control : skin::FindWindowSpec(page).Controls) {
     if (skin::ParseLayout(control.Layout).Name == slider) spec = &control;
   }
-  ASSERT_NE(spec, nullptr) << slider;
+  if (!spec) {
+    ADD_FAILURE() << "no slider " << slider;
+    return found;
+  }
   const skin::SkinLayout track = PageControl(page, slider);
-  const skin::ThumbSpec thumb = skin::FindThumb(spec->Slider.ThumbBitmap);
-  const skin::SliderGeometry geometry{track.Left, track.Right - track.Left, thumb.Width,
-                                      spec->Slider.Min, spec->Slider.Max};
+  found.Geometry = {track.Left, track.Right - track.Left,
+                    skin::FindThumb(spec->Slider.ThumbBitmap).Width, spec->Slider.Min,
+                    spec->Slider.Max};
+  ::ClientToScreen(window, &found.Origin);
   // The thumb is the visible slider thumb whose top edge is the track's.
-  POINT trackTop{track.Left, track.Top};
-  ASSERT_TRUE(::ClientToScreen(window, &trackTop));
-  HWND thumbWindow = nullptr;
   HWND pageWindow = ChildAt(window, MainControl("Page position"));
   for (HWND child = nullptr;
        (child = ::FindWindowExA(pageWindow, child, "KarvoSliderThumb", nullptr));) {
     RECT rect{};
-    if (::IsWindowVisible(child) && ::GetWindowRect(child, &rect) && rect.top == trackTop.y)
-      thumbWindow = child;
+    if (::IsWindowVisible(child) && ::GetWindowRect(child, &rect) &&
+        rect.top == found.Origin.y + track.Top) {
+      found.Thumb = child;
+    }
   }
-  ASSERT_NE(thumbWindow, nullptr) << "no thumb on " << slider;
+  return found;
+}
+
+}  // namespace
+
+int SliderValueShown(HWND window, skin::WindowId page, std::string_view slider) {
+  const SliderOnScreen found = FindSlider(window, page, slider);
   RECT at{};
-  ASSERT_TRUE(::GetWindowRect(thumbWindow, &at));
+  if (!found.Thumb || !::GetWindowRect(found.Thumb, &at)) return -1;
+  for (int value = found.Geometry.Min; value <= found.Geometry.Max; ++value) {
+    if (found.Origin.x + skin::ThumbLeftForValue(found.Geometry, value) == at.left) return value;
+  }
+  return -1;
+}
+
+void DragThumb(HWND window, skin::WindowId page, std::string_view slider, int value, int steps) {
+  const SliderOnScreen found = FindSlider(window, page, slider);
+  ASSERT_NE(found.Thumb, nullptr) << "no thumb on " << slider;
+  RECT at{};
+  ASSERT_TRUE(::GetWindowRect(found.Thumb, &at));
   const POINT grab{(at.left + at.right) / 2, (at.top + at.bottom) / 2};
-  POINT origin{0, 0};
-  ASSERT_TRUE(::ClientToScreen(window, &origin));
-  const int targetX = origin.x + skin::ThumbLeftForValue(geometry, value) + (grab.x - at.left);
+  const int targetX =
+      found.Origin.x + skin::ThumbLeftForValue(found.Geometry, value) + (grab.x - at.left);
   ASSERT_TRUE(testing::MoveMouse(grab));
   ASSERT_TRUE(testing::PressLeft(true));
   testing::Pump(50);

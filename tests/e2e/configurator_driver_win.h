@@ -50,6 +50,8 @@ void Click(HWND window, const skin::SkinLayout& layout);
 // The thumb of a page's slider dragged with real input in `steps` moves to where `value`
 // stands, and let go there.
 void DragThumb(HWND window, skin::WindowId page, std::string_view slider, int value, int steps);
+// The value whose place the thumb of a page's slider stands at; -1 when it stands elsewhere.
+int SliderValueShown(HWND window, skin::WindowId page, std::string_view slider);
 // Typed into a page's edit field after a click into it: its text selected and replaced.
 void TypeInto(HWND window, skin::WindowId page, std::string_view field, std::string_view text);
 

@@ -250,10 +250,17 @@ TEST_F(PagesEndToEnd, AResetDeclinedChangesNothingAndAResetConfirmedRestoresAndA
     profile.CpiSettingValue3 = 5;
     profile.DpiStepOnOffFlag = 0x15;
   }
+  // Values no control has a place for are shown at the nearest place it has.
+  block->Profiles[3].XYSensitivityEnabled = 0;
+  block->Profiles[3].XSensitivity = 99;
+  block->Profiles[3].CpiSettingValue3 = -4;
   ASSERT_TRUE(SharedBlockClient().Write(*block));
   HWND window = StartConfigurator();
   ASSERT_NE(window, nullptr);
   ASSERT_TRUE(WaitUntil([&] { return HighlightedSlot(window) == 3; }));
+  EXPECT_EQ(SliderValueShown(window, WindowId::SensitivityPage, "XSetting"), 20);
+  EXPECT_EQ(SliderValueShown(window, WindowId::SensitivityPage, "CpiSetting3"), 1);
+  EXPECT_EQ(SliderValueShown(window, WindowId::SensitivityPage, "CpiSetting2"), 3);
   Click(window, "Advanced");
 
   // Declined: nothing is written or sent.
