@@ -65,8 +65,8 @@ installer: dist
 run: dist
 	@tools/with-wine.sh --keep tools/run-suite.sh $(abspath $(DIST))
 
-gallery: win
-	@tools/gallery.sh $(WIN) $(BUILD)/gallery
+gallery: dist
+	@tools/gallery.sh $(WIN) $(BUILD)/gallery $(DIST)
 
 bench: native win dist installer
 	@tools/run-benchmarks.sh $(NATIVE) $(WIN)

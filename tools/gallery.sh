@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Renders every skinned window of the configurator in every state under Wine and writes PNG
-# files, with one sheet per window (normal and hover above, selected and disabled below):
-#   tools/gallery.sh <win build dir> <output dir>
+# files, with one sheet per window (normal and hover above, selected and disabled below);
+# given the install directory too, the installed configurator's real pages as well
+# (configurator_<view>.png):
+#   tools/gallery.sh <win build dir> <output dir> [<install dir>]
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-if [ $# -ne 2 ]; then
-  echo "usage: $0 <win build dir> <output dir>" >&2
+if [ $# -ne 2 ] && [ $# -ne 3 ]; then
+  echo "usage: $0 <win build dir> <output dir> [<install dir>]" >&2
   exit 2
 fi
 exe=$(cd "$1" && pwd)/tests/skin/skin_gallery.exe
@@ -16,6 +18,11 @@ rm -rf "$out"/*.png "$out/bmp"
 mkdir -p "$out/bmp"
 
 "$root/tools/with-wine.sh" "$root/tools/wine-run" "$exe" "Z:$out/bmp"
+pages=$(cd "$1" && pwd)/tests/e2e/pages_gallery.exe
+if [ $# -eq 3 ] && [ -f "$pages" ]; then
+  dist=$(cd "$3" && pwd)
+  "$root/tools/with-wine.sh" "$root/tools/wine-run" "$pages" "Z:$dist" "Z:$out/bmp"
+fi
 
 for bmp in "$out"/bmp/*.bmp; do
   convert "$bmp" "$out/$(basename "${bmp%.bmp}").png"
@@ -27,4 +34,4 @@ for normal in "$out"/*_normal.png; do
     "$out/${name}_sheet.png"
 done
 rm -rf "$out/bmp"
-echo "gallery: $(ls "$out"/*_sheet.png | wc -l) windows in $out"
+echo "gallery: $(ls "$out"/*_sheet.png | wc -l) windows and $(ls "$out"/configurator_*.png 2>/dev/null | wc -l) views of the configurator in $out"

@@ -62,7 +62,7 @@ MainWindow::MainWindow(std::string programDir)
       m_macroHook(m_macros),
       m_session({m_files, m_registry, m_macroHook}),
       m_sensitivityPage(m_session.WorkingBlock()),
-      m_advancedPage(m_session.WorkingBlock()),
+      m_advancedPage(m_session.WorkingBlock(), [this] { RestoreDefaults(); }),
       m_systemPage(m_session.WorkingBlock()),
       m_osdPage(m_session.NoticeSettings()),
       m_firstButtonPage(editors::ButtonMode::kFirst, m_session.WorkingBlock(), m_macros),
@@ -372,6 +372,16 @@ void MainWindow::ApplyChanges(bool thenClose) {
   if (thenClose && !::PostMessageW(m_hwnd, WM_CLOSE, 0, 0)) {
     DebugLogLastError("PostMessageW(WM_CLOSE)");
   }
+}
+
+void MainWindow::RestoreDefaults() {
+  m_session.RestoreDefaults();
+  // Otherwise the steps of the slots shown before the reset would stay in the restored mask.
+  m_sensitivityPage.OnDefaultsRestored();
+  RefreshAll();
+  // The change detection against the snapshot marks everything the reset changed; the monitor
+  // restores the mouse's own defaults.
+  m_session.Apply(*this, platform::kApplyRestoreDefaults, m_osdPage.TransparencyIndex());
 }
 
 void MainWindow::BeginWait() {

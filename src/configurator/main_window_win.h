@@ -101,6 +101,9 @@ class MainWindow final : public skin::SkinnedDialog, private IMainWindowHost {
   void SelectSlot(int n);
   void RefreshAll();
   void ApplyChanges(bool thenClose);
+  // The Advanced page's reset, once the user confirmed it: every slot and the notices back to
+  // their defaults, shown, and applied.
+  void RestoreDefaults();
   void OnMonitorNotification(UINT message, LPARAM lParam);
   void PaintIcon();
 

@@ -63,6 +63,9 @@ class SensitivityPageModel {
   // xySynchSelected: the box's state after the click (read for kXYSynch only).
   // Returns the default radio to show selected (0..2) after a radio, else -1.
   int OnCommand(SensitivityCommand command, bool xySynchSelected);
+  // Every slot was just given its defaults: the steps gathered from the slots shown before
+  // are dropped, so the next command stores the mask of the restored levels alone.
+  void ForgetGatheredSteps() { m_accumulator = 0; }
 
  private:
   // The CPI number of a step as its value field shows it; a step outside 1..7

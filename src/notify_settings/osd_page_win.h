@@ -1,6 +1,10 @@
 #pragma once
 // The OSD page: which notices the monitor shows, their colour and transparency, the mail
-// account. The transparency chosen here reaches the notification record only on Apply.
+// account. The transparency chosen here reaches the notification record only on Apply. The
+// rules are the model's; the page hands it every click, menu choice and edit and shows what it
+// answers.
+#include <windows.h>
+
 #include "notify_settings/notices_page_model.h"
 #include "settings/settings_image.h"
 #include "skin/configurator_page_win.h"
@@ -21,8 +25,15 @@ class OsdPage final : public skin::ConfiguratorPage {
 
  protected:
   bool OnInit() override;
+  void OnCommand(int id, int code, HWND control) override;
+  bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& directResult) override;
 
  private:
+  void ShowColor(int index);
+  void ShowCaption();
+  void ChooseTransparency(std::size_t buttonIndex);
+  void OnEditChange(LPARAM notifyId);
+
   settings::OSDSetting& m_record;
   NoticesPageModel m_model;
 };

@@ -330,19 +330,21 @@ bool SkinnedDialog::OnMessage(UINT message, WPARAM, LPARAM lParam, INT_PTR&) {
 void SkinnedDialog::OnPaint() {
   platform::PaintDc paint(m_hwnd);
   if (!paint) return;
-  RECT client{};
-  ::GetClientRect(m_hwnd, &client);
-  platform::DoubleBuffer buffer(paint.Get(), client);
+  // Only what needs painting: a dragged slider thumb uncovers a few pixels of a page at a
+  // time, and copying the whole window for each would slow the drag down.
+  const RECT area = paint.Area();
+  platform::DoubleBuffer buffer(paint.Get(), area);
   HDC dc = buffer.Get();
   bool drawn = false;
   if (m_background) {
     platform::MemoryDc source(dc);
     platform::SelectScope selected(source.Get(), m_background.Get());
     drawn = source && selected &&
-            ::BitBlt(dc, 0, 0, client.right, client.bottom, source.Get(), 0, 0, SRCCOPY);
+            ::BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top,
+                     source.Get(), area.left, area.top, SRCCOPY);
     if (!drawn) platform::DebugLogLastError("BitBlt of a skinned window's background");
   }
-  if (!drawn) ::FillRect(dc, &client, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
+  if (!drawn) ::FillRect(dc, &area, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
   ::SetBkMode(dc, TRANSPARENT);
   PaintOwnTexts(dc);
   buffer.Flush();

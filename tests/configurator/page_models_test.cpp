@@ -69,6 +69,18 @@ TEST_F(PageTest, StepMaskBitsAreOnlyAddedAcrossASlotChange) {
   EXPECT_EQ(Slot(1).DpiStepOnOffFlag, 0x77);
 }
 
+TEST_F(PageTest, StepMaskAfterRestoredDefaultsHoldsOnlyTheirSteps) {
+  SetLevels(0, 1, 3, 5);
+  ASSERT_TRUE(m_sensitivity.Refresh());
+  m_sensitivity.OnCommand(SensitivityCommand::kOther, false);
+  settings::SetProfileDefaults(&Slot(0), 0);
+  const int restored = Slot(0).DpiStepOnOffFlag;
+  m_sensitivity.ForgetGatheredSteps();
+  ASSERT_TRUE(m_sensitivity.Refresh());
+  m_sensitivity.OnCommand(SensitivityCommand::kOther, false);
+  EXPECT_EQ(Slot(0).DpiStepOnOffFlag, restored);
+}
+
 TEST_F(PageTest, XYSynchMovesTheOtherSliderForDisplayOnly) {
   Slot(0).XYSensitivityEnabled = 1;
   SliderEcho echo = m_sensitivity.OnSlider(15, kXSliderId);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <optional>
@@ -9,10 +10,12 @@
 #include <vector>
 
 #include "configurator/configurator_resources.h"
+#include "monitor/device_reports.h"
 #include "platform/handles.h"
 #include "platform/suite_names.h"
 #include "settings/settings_image.h"
 #include "skin/skin_images_win.h"
+#include "skin/slider_math.h"
 #include "skin/window_layouts.h"
 #include "tests/e2e/transfer_suite_win.h"
 #include "tests/support/input_win.h"
@@ -40,6 +43,18 @@ BOOL CALLBACK FindBox(HWND window, LPARAM param) {
   return search->Found ? FALSE : TRUE;
 }
 
+struct OwnedSearch {
+  HWND Owner;
+  HWND Found;
+};
+
+BOOL CALLBACK FindOwned(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<OwnedSearch*>(param);
+  if (::GetWindow(window, GW_OWNER) != search->Owner || !::IsWindowVisible(window)) return TRUE;
+  search->Found = window;
+  return FALSE;
+}
+
 }  // namespace
 
 skin::SkinLayout MainControl(std::string_view name) {
@@ -56,6 +71,30 @@ std::string SlotName(int slot) { return "Profile " + std::to_string(slot + 1); }
 HWND ChildAt(HWND window, const skin::SkinLayout& layout) {
   const POINT middle{(layout.Left + layout.Right) / 2, (layout.Top + layout.Bottom) / 2};
   return ::ChildWindowFromPointEx(window, middle, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT);
+}
+
+HWND ControlAt(HWND window, const skin::SkinLayout& layout) {
+  POINT point{(layout.Left + layout.Right) / 2, (layout.Top + layout.Bottom) / 2};
+  HWND found = window;
+  for (int depth = 0; depth < 4; ++depth) {
+    HWND inner = ::ChildWindowFromPointEx(found, point, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT);
+    if (!inner || inner == found) break;
+    ::MapWindowPoints(found, inner, &point, 1);
+    found = inner;
+  }
+  return found;
+}
+
+std::string WindowText(HWND window) {
+  // Asked of the window itself: for another process's edit field GetWindowText gives only the
+  // caption the system keeps, not what the field holds.
+  char text[512] = {};
+  DWORD_PTR copied = 0;
+  if (!::SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                             SMTO_ABORTIFHUNG, 5000, &copied)) {
+    return {};
+  }
+  return std::string(text, std::min<std::size_t>(copied, sizeof text - 1));
 }
 
 Shown StateShown(HWND window, const skin::SkinLayout& layout) {
@@ -112,13 +151,128 @@ std::string LabelText(HWND window, int slot) {
   return text;
 }
 
-void Click(HWND window, std::string_view name) {
-  const skin::SkinLayout layout = MainControl(name);
+void Click(HWND window, std::string_view name) { Click(window, MainControl(name)); }
+
+void Click(HWND window, const skin::SkinLayout& layout) {
   POINT point{(layout.Left + layout.Right) / 2, (layout.Top + layout.Bottom) / 2};
   ASSERT_TRUE(::ClientToScreen(window, &point));
   ASSERT_TRUE(testing::MoveMouse(point));
   ASSERT_TRUE(testing::PressLeft(true));
   ASSERT_TRUE(testing::PressLeft(false));
+  testing::Pump(100);
+  ASSERT_TRUE(testing::MoveMouse({0, 0}));
+}
+
+skin::SkinLayout PageControl(skin::WindowId page, std::string_view name) {
+  const skin::SkinLayout place = MainControl("Page position");
+  for (const skin::ControlSpec& control : skin::FindWindowSpec(page).Controls) {
+    skin::SkinLayout layout = skin::ParseLayout(control.Layout);
+    if (name != layout.Name) continue;
+    layout.Left += place.Left;
+    layout.Right += place.Left;
+    layout.Top += place.Top;
+    layout.Bottom += place.Top;
+    return layout;
+  }
+  ADD_FAILURE() << "no control " << name;
+  return {};
+}
+
+namespace {
+
+// A page's slider as the main window places it: its geometry and its thumb's window.
+struct SliderOnScreen {
+  skin::SliderGeometry Geometry{};
+  HWND Thumb = nullptr;
+  POINT Origin{};  // the main window's client origin on the screen
+};
+
+SliderOnScreen FindSlider(HWND window, skin::WindowId page, std::string_view slider) {
+  SliderOnScreen found;
+  const skin::ControlSpec* spec = nullptr;
+  for (const skin::ControlSpec& control : skin::FindWindowSpec(page).Controls) {
+    if (skin::ParseLayout(control.Layout).Name == slider) spec = &control;
+  }
+  if (!spec) {
+    ADD_FAILURE() << "no slider " << slider;
+    return found;
+  }
+  const skin::SkinLayout track = PageControl(page, slider);
+  found.Geometry = {track.Left, track.Right - track.Left,
+                    skin::FindThumb(spec->Slider.ThumbBitmap).Width, spec->Slider.Min,
+                    spec->Slider.Max};
+  ::ClientToScreen(window, &found.Origin);
+  // The thumb is the visible slider thumb whose top edge is the track's.
+  HWND pageWindow = ChildAt(window, MainControl("Page position"));
+  for (HWND child = nullptr;
+       (child = ::FindWindowExA(pageWindow, child, "KarvoSliderThumb", nullptr));) {
+    RECT rect{};
+    if (::IsWindowVisible(child) && ::GetWindowRect(child, &rect) &&
+        rect.top == found.Origin.y + track.Top) {
+      found.Thumb = child;
+    }
+  }
+  return found;
+}
+
+}  // namespace
+
+int SliderValueShown(HWND window, skin::WindowId page, std::string_view slider) {
+  const SliderOnScreen found = FindSlider(window, page, slider);
+  RECT at{};
+  if (!found.Thumb || !::GetWindowRect(found.Thumb, &at)) return -1;
+  for (int value = found.Geometry.Min; value <= found.Geometry.Max; ++value) {
+    if (found.Origin.x + skin::ThumbLeftForValue(found.Geometry, value) == at.left) return value;
+  }
+  return -1;
+}
+
+void DragThumb(HWND window, skin::WindowId page, std::string_view slider, int value, int steps) {
+  const SliderOnScreen found = FindSlider(window, page, slider);
+  ASSERT_NE(found.Thumb, nullptr) << "no thumb on " << slider;
+  RECT at{};
+  ASSERT_TRUE(::GetWindowRect(found.Thumb, &at));
+  const POINT grab{(at.left + at.right) / 2, (at.top + at.bottom) / 2};
+  const int targetX =
+      found.Origin.x + skin::ThumbLeftForValue(found.Geometry, value) + (grab.x - at.left);
+  ASSERT_TRUE(testing::MoveMouse(grab));
+  ASSERT_TRUE(testing::PressLeft(true));
+  testing::Pump(50);
+  for (int i = 1; i <= steps; ++i) {
+    ASSERT_TRUE(testing::MoveMouse({grab.x + (targetX - grab.x) * i / steps, grab.y}));
+    testing::Pump(10);
+  }
+  ASSERT_TRUE(testing::PressLeft(false));
+  testing::Pump(100);
+  ASSERT_TRUE(testing::MoveMouse({0, 0}));
+}
+
+void TypeInto(HWND window, skin::WindowId page, std::string_view field, std::string_view text) {
+  const skin::SkinLayout layout = PageControl(page, field);
+  POINT point{(layout.Left + layout.Right) / 2, (layout.Top + layout.Bottom) / 2};
+  ASSERT_TRUE(::ClientToScreen(window, &point));
+  ASSERT_TRUE(testing::MoveMouse(point));
+  ASSERT_TRUE(testing::PressLeft(true));
+  ASSERT_TRUE(testing::PressLeft(false));
+  testing::Pump(100);
+  // End, then Shift+Home selects whatever the field held.
+  ASSERT_TRUE(testing::TapKey(VK_END));
+  ASSERT_TRUE(testing::HoldKey(VK_SHIFT, true));
+  ASSERT_TRUE(testing::TapKey(VK_HOME));
+  ASSERT_TRUE(testing::HoldKey(VK_SHIFT, false));
+  ASSERT_TRUE(testing::TapKey(VK_DELETE));
+  for (char c : text) {
+    const SHORT key = ::VkKeyScanA(c);
+    ASSERT_NE(key, -1) << c;
+    const bool shift = (key & 0x100) != 0;
+    if (shift) {
+      ASSERT_TRUE(testing::HoldKey(VK_SHIFT, true));
+    }
+    ASSERT_TRUE(testing::TapKey(static_cast<WORD>(key & 0xFF)));
+    if (shift) {
+      ASSERT_TRUE(testing::HoldKey(VK_SHIFT, false));
+    }
+  }
   testing::Pump(100);
   ASSERT_TRUE(testing::MoveMouse({0, 0}));
 }
@@ -148,6 +302,12 @@ std::map<std::string, std::string> RegistryValues(const char* subKey) {
   return values;
 }
 
+HWND OwnedWindow(HWND owner) {
+  OwnedSearch search{owner, nullptr};
+  ::EnumWindows(FindOwned, reinterpret_cast<LPARAM>(&search));
+  return search.Found;
+}
+
 HWND DialogSaying(const char* text) {
   BoxSearch search{text, nullptr};
   ::EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
@@ -168,6 +328,49 @@ HWND WaitForConfigurator(DWORD timeoutMs) {
   ::SetForegroundWindow(window);
   testing::MoveMouse({0, 0});
   return window;
+}
+
+void ConfiguratorSuite::SetUp() {
+  std::optional<std::string> dist = DistDirectory();
+  ASSERT_TRUE(dist) << "KARVO_DIST must name the install directory (make test-win sets it)";
+  m_dir = std::make_unique<InstallDir>(*dist);
+  ASSERT_TRUE(m_dir->Ok());
+  ASSERT_NE(::GetFileAttributesA(m_dir->File(platform::kConfiguratorExe).c_str()),
+            INVALID_FILE_ATTRIBUTES)
+      << "the install directory has no configurator";
+}
+
+void ConfiguratorSuite::TearDown() {
+  m_configurator.reset();
+  if (m_monitor) {
+    m_monitor->PostClose();
+    m_monitor->WaitExit(kStartTimeoutMs);
+  }
+  m_monitor.reset();
+  m_dir.reset();
+}
+
+void ConfiguratorSuite::StartMonitor() {
+  m_monitor = std::make_unique<MonitorProcess>(*m_dir);
+  ASSERT_NE(m_monitor->Window(), nullptr);
+  const auto running = monitor::BuildHostControlReport(monitor::kHostRunning);
+  ASSERT_TRUE(WaitForReport(
+      *m_dir,
+      [&](const LoggedReport& r) {
+        return r.isSet &&
+               std::equal(running.begin(), running.end(), r.bytes.begin(), r.bytes.end());
+      },
+      kStartTimeoutMs));
+}
+
+HWND ConfiguratorSuite::StartConfigurator() {
+  m_configurator = std::make_unique<testing::ChildProcess>(m_dir->File(platform::kConfiguratorExe),
+                                                           std::string{}, m_dir->Path());
+  return WaitForConfigurator(kStartTimeoutMs);
+}
+
+bool ConfiguratorSuite::WaitUntil(const std::function<bool()>& done) {
+  return testing::WaitFor(done, kActionTimeoutMs);
 }
 
 }  // namespace karvo::e2e

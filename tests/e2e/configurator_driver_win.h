@@ -4,11 +4,15 @@
 // screen against the program's own images; and the files and registry values it may touch.
 #include <windows.h>
 
+#include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "skin/skin_layout.h"
+#include "skin/window_layouts.h"
+#include "tests/e2e/transfer_suite_win.h"
 #include "tests/support/child_process_win.h"
 
 namespace karvo::e2e {
@@ -19,6 +23,10 @@ skin::SkinLayout MainControl(std::string_view name);
 std::string SlotName(int slot);
 // The visible child window at the middle of a control's rectangle.
 HWND ChildAt(HWND window, const skin::SkinLayout& layout);
+// The innermost visible window there: a page's control rather than the page.
+HWND ControlAt(HWND window, const skin::SkinLayout& layout);
+// What a window holds as text (an edit field's contents), in the ANSI code page.
+std::string WindowText(HWND window);
 
 // Which of the main window's state images a control shows: the one its pixels on screen
 // differ least from, decoded from the installed program itself.
@@ -33,6 +41,20 @@ std::string LabelText(HWND window, int slot);
 // hover look or tooltip stays on what the test looks at next.
 void Click(HWND window, std::string_view name);
 
+// A control of a right-hand page by its layout name, placed where the page sits in the main
+// window's client area.
+skin::SkinLayout PageControl(skin::WindowId page, std::string_view name);
+// A real click in the middle of a control placed in the main window's client area (or a
+// dialog's, for its own controls); the pointer then leaves the window.
+void Click(HWND window, const skin::SkinLayout& layout);
+// The thumb of a page's slider dragged with real input in `steps` moves to where `value`
+// stands, and let go there.
+void DragThumb(HWND window, skin::WindowId page, std::string_view slider, int value, int steps);
+// The value whose place the thumb of a page's slider stands at; -1 when it stands elsewhere.
+int SliderValueShown(HWND window, skin::WindowId page, std::string_view slider);
+// Typed into a page's edit field after a click into it: its text selected and replaced.
+void TypeInto(HWND window, skin::WindowId page, std::string_view field, std::string_view text);
+
 // The configurator's main window once shown and answering, the pointer moved off it;
 // nullptr when it did not come within timeoutMs.
 HWND WaitForConfigurator(DWORD timeoutMs);
@@ -40,7 +62,29 @@ HWND WaitForConfigurator(DWORD timeoutMs);
 std::string FileBytes(const std::string& path);
 // Every value of a key under HKEY_CURRENT_USER, name to data.
 std::map<std::string, std::string> RegistryValues(const char* subKey);
+// The visible window owned by owner (a modal dialog over it); nullptr when none shows.
+HWND OwnedWindow(HWND owner);
 // A top-level dialog (a message box, say) showing text in a static control.
 HWND DialogSaying(const char* text);
+
+// The fixture of the configurator's end-to-end tests: a private install directory, the monitor
+// and the configurator started in it on request, both ended after the test.
+class ConfiguratorSuite : public ::testing::Test {
+ protected:
+  static constexpr DWORD kStartTimeoutMs = 60000;  // bounds against hangs, never measured
+  static constexpr DWORD kActionTimeoutMs = 30000;
+
+  void SetUp() override;
+  void TearDown() override;
+  // The monitor, ready once its read-back has ended with the host-control report.
+  void StartMonitor();
+  // The configurator's main window once shown, or nullptr.
+  HWND StartConfigurator();
+  bool WaitUntil(const std::function<bool()>& done);
+
+  std::unique_ptr<InstallDir> m_dir;
+  std::unique_ptr<MonitorProcess> m_monitor;
+  std::unique_ptr<testing::ChildProcess> m_configurator;
+};
 
 }  // namespace karvo::e2e

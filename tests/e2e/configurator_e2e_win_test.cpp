@@ -26,55 +26,7 @@ using settings::SettingsImage;
 constexpr DWORD kWindowTimeoutMs = 60000;  // bounds against hangs, never measured
 constexpr DWORD kActionTimeoutMs = 30000;
 
-class ConfiguratorEndToEnd : public ::testing::Test {
- protected:
-  void SetUp() override {
-    std::optional<std::string> dist = DistDirectory();
-    ASSERT_TRUE(dist) << "KARVO_DIST must name the install directory (make test-win sets it)";
-    m_dir = std::make_unique<InstallDir>(*dist);
-    ASSERT_TRUE(m_dir->Ok());
-    ASSERT_NE(::GetFileAttributesA(m_dir->File(kConfiguratorExe).c_str()), INVALID_FILE_ATTRIBUTES)
-        << "the install directory has no configurator";
-  }
-
-  void TearDown() override {
-    m_configurator.reset();
-    if (m_monitor) {
-      m_monitor->PostClose();
-      m_monitor->WaitExit(kWindowTimeoutMs);
-    }
-    m_monitor.reset();
-    m_dir.reset();
-  }
-
-  // The monitor, ready once its read-back has ended with the host-control report.
-  void StartMonitor() {
-    m_monitor = std::make_unique<MonitorProcess>(*m_dir);
-    ASSERT_NE(m_monitor->Window(), nullptr);
-    const auto running = monitor::BuildHostControlReport(monitor::kHostRunning);
-    ASSERT_TRUE(WaitForReport(
-        *m_dir,
-        [&](const LoggedReport& r) {
-          return r.isSet &&
-                 std::equal(running.begin(), running.end(), r.bytes.begin(), r.bytes.end());
-        },
-        kWindowTimeoutMs));
-  }
-
-  HWND StartConfigurator() {
-    m_configurator = std::make_unique<testing::ChildProcess>(m_dir->File(kConfiguratorExe),
-                                                             std::string{}, m_dir->Path());
-    return WaitForConfigurator(kWindowTimeoutMs);
-  }
-
-  bool WaitUntil(const std::function<bool()>& done) {
-    return testing::WaitFor(done, kActionTimeoutMs);
-  }
-
-  std::unique_ptr<InstallDir> m_dir;
-  std::unique_ptr<MonitorProcess> m_monitor;
-  std::unique_ptr<testing::ChildProcess> m_configurator;
-};
+class ConfiguratorEndToEnd : public ConfiguratorSuite {};
 
 TEST_F(ConfiguratorEndToEnd, WithoutTheMonitorTheSlotsComeFromTheFilesAndASecondCopyEndsAtOnce) {
   ASSERT_TRUE(::CreateDirectoryA(m_dir->File("config").c_str(), nullptr) ||

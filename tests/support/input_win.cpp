@@ -52,4 +52,13 @@ bool TapKey(WORD virtualKey) {
   return ::SendInput(2, inputs, sizeof(INPUT)) == 2;
 }
 
+bool HoldKey(WORD virtualKey, bool down) {
+  INPUT input{};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = virtualKey;
+  input.ki.wScan = static_cast<WORD>(::MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC));
+  input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+  return ::SendInput(1, &input, sizeof input) == 1;
+}
+
 }  // namespace karvo::testing

@@ -10,5 +10,7 @@ bool MoveMouse(POINT screen);
 bool PressLeft(bool down);
 // Down and up.
 bool TapKey(WORD virtualKey);
+// Down or up only (a modifier held while other keys are tapped).
+bool HoldKey(WORD virtualKey, bool down);
 
 }  // namespace karvo::testing
