@@ -8,14 +8,20 @@ if [ $# -ne 2 ]; then
   echo "usage: $0 <win build dir> <output dir>" >&2
   exit 2
 fi
-exe=$(cd "$1" && pwd)/tests/skin/skin_gallery.exe
-[ -f "$exe" ] || { echo "gallery: $exe is not built" >&2; exit 1; }
+build=$(cd "$1" && pwd)
+# Every window of the tables, then the windows whose programs fill them (the macro manager).
+galleries=("$build/tests/skin/skin_gallery.exe" "$build/tests/editors/editors_gallery.exe")
+for exe in "${galleries[@]}"; do
+  [ -f "$exe" ] || { echo "gallery: $exe is not built" >&2; exit 1; }
+done
 mkdir -p "$2"
 out=$(cd "$2" && pwd)
 rm -rf "$out"/*.png "$out/bmp"
 mkdir -p "$out/bmp"
 
-"$root/tools/with-wine.sh" "$root/tools/wine-run" "$exe" "Z:$out/bmp"
+for exe in "${galleries[@]}"; do
+  "$root/tools/with-wine.sh" "$root/tools/wine-run" "$exe" "Z:$out/bmp"
+done
 
 for bmp in "$out"/bmp/*.bmp; do
   convert "$bmp" "$out/$(basename "${bmp%.bmp}").png"
@@ -27,4 +33,4 @@ for normal in "$out"/*_normal.png; do
     "$out/${name}_sheet.png"
 done
 rm -rf "$out/bmp"
-echo "gallery: $(ls "$out"/*_sheet.png | wc -l) windows in $out"
+echo "gallery: $(ls "$out"/*_sheet.png | wc -l) window sheets, $(ls "$out"/*.png | wc -l) pictures in $out"
