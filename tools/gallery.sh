@@ -10,15 +10,21 @@ if [ $# -ne 2 ] && [ $# -ne 3 ]; then
   echo "usage: $0 <win build dir> <output dir> [<install dir>]" >&2
   exit 2
 fi
-exe=$(cd "$1" && pwd)/tests/skin/skin_gallery.exe
-[ -f "$exe" ] || { echo "gallery: $exe is not built" >&2; exit 1; }
+build=$(cd "$1" && pwd)
+# Every window of the tables, then the windows whose programs fill them (the macro manager).
+galleries=("$build/tests/skin/skin_gallery.exe" "$build/tests/editors/editors_gallery.exe")
+for exe in "${galleries[@]}"; do
+  [ -f "$exe" ] || { echo "gallery: $exe is not built" >&2; exit 1; }
+done
 mkdir -p "$2"
 out=$(cd "$2" && pwd)
 rm -rf "$out"/*.png "$out/bmp"
 mkdir -p "$out/bmp"
 
-"$root/tools/with-wine.sh" "$root/tools/wine-run" "$exe" "Z:$out/bmp"
-pages=$(cd "$1" && pwd)/tests/e2e/pages_gallery.exe
+for exe in "${galleries[@]}"; do
+  "$root/tools/with-wine.sh" "$root/tools/wine-run" "$exe" "Z:$out/bmp"
+done
+pages=$build/tests/e2e/pages_gallery.exe
 if [ $# -eq 3 ] && [ -f "$pages" ]; then
   dist=$(cd "$3" && pwd)
   "$root/tools/with-wine.sh" "$root/tools/wine-run" "$pages" "Z:$dist" "Z:$out/bmp"
@@ -34,4 +40,4 @@ for normal in "$out"/*_normal.png; do
     "$out/${name}_sheet.png"
 done
 rm -rf "$out/bmp"
-echo "gallery: $(ls "$out"/*_sheet.png | wc -l) windows and $(ls "$out"/configurator_*.png 2>/dev/null | wc -l) views of the configurator in $out"
+echo "gallery: $(ls "$out"/*_sheet.png | wc -l) window sheets and $(ls "$out"/configurator_*.png 2>/dev/null | wc -l) views of the configurator, $(ls "$out"/*.png | wc -l) pictures in $out"

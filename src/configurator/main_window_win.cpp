@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "configurator/configurator_resources.h"
+#include "editors/macro_manager_dialog_win.h"
 #include "platform/debug_log.h"
 #include "platform/suite_names.h"
 #include "platform/text_win.h"
@@ -244,8 +245,11 @@ void MainWindow::OnCommand(int id, int code, HWND control) {
     case Role::kOk:
       ApplyChanges(true);
       break;
-    case Role::kProfileCommand:
     case Role::kMacroManager:
+      // The manager saves or reloads the library itself; there is nothing to do after it.
+      (void)editors::RunMacroManager(m_hwnd, m_macros);
+      break;
+    case Role::kProfileCommand:
     case Role::kNone:
       break;
   }

@@ -1,5 +1,6 @@
 #include "editors/key_hook_win.h"
 
+#include <array>
 #include <cstdint>
 #include <utility>
 
@@ -16,6 +17,20 @@ using platform::DebugLogLastError;
 HHOOK g_hook = nullptr;
 HWND g_target = nullptr;
 unsigned g_installation = 0;
+// Stamps of the keys posted and not taken, oldest first, in a ring that allocates nothing in
+// the hook; a receiver that never takes them leaves no more than its size behind.
+std::array<std::uint32_t, 1024> g_stamps{};
+std::size_t g_firstStamp = 0;
+std::size_t g_stampCount = 0;
+
+void KeepStamp(std::uint32_t stamp) {
+  if (g_stampCount == g_stamps.size()) {
+    g_firstStamp = (g_firstStamp + 1) % g_stamps.size();
+    --g_stampCount;
+  }
+  g_stamps[(g_firstStamp + g_stampCount) % g_stamps.size()] = stamp;
+  ++g_stampCount;
+}
 
 unsigned HandleBits(HHOOK hook) {
   return static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(hook));
@@ -33,6 +48,7 @@ LRESULT CALLBACK KeyHookProc(int code, WPARAM wParam, LPARAM lParam) noexcept {
     DebugLogLastError("PostMessageA (hooked key)");
     return ::CallNextHookEx(g_hook, code, wParam, lParam);
   }
+  KeepStamp(key->time);
   return 1;
 }
 
@@ -52,6 +68,7 @@ HINSTANCE HookModule() {
 bool InstallKeyHook(HWND target) {
   if (!target) return false;
   RemoveKeyHook();
+  g_stampCount = 0;
   g_target = target;
   g_hook = ::SetWindowsHookExA(WH_KEYBOARD_LL, &KeyHookProc, HookModule(), 0);
   if (!g_hook) DebugLogLastError("SetWindowsHookExA");
@@ -79,6 +96,14 @@ void RemoveKeyHook() {
 }
 
 bool KeyHookInstalled() { return g_hook != nullptr; }
+
+std::optional<std::uint32_t> TakeHookedKeyTime() {
+  if (g_stampCount == 0) return std::nullopt;
+  const std::uint32_t stamp = g_stamps[g_firstStamp];
+  g_firstStamp = (g_firstStamp + 1) % g_stamps.size();
+  --g_stampCount;
+  return stamp;
+}
 
 KeyHook::KeyHook(HWND target) {
   if (InstallKeyHook(target)) m_installation = g_installation;

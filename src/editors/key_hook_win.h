@@ -3,6 +3,9 @@
 // it is installed every key goes to one window as message 1034 and to nobody else.
 #include <windows.h>
 
+#include <cstdint>
+#include <optional>
+
 namespace karvo::editors {
 
 // wParam: the virtual-key code; lParam: kHookedKeyRelease for a release, else 0.
@@ -14,6 +17,11 @@ inline constexpr LPARAM kHookedKeyRelease = 0x80;
 [[nodiscard]] bool InstallKeyHook(HWND target);
 void RemoveKeyHook();
 bool KeyHookInstalled();
+
+// The time the system stamped on a hooked key (GetTickCount's clock), for each message posted,
+// in the order posted: a receiver that wants it takes one with each kHookedKeyMessage it
+// handles. nullopt when none is waiting. Installing the hook forgets those not taken.
+std::optional<std::uint32_t> TakeHookedKeyTime();
 
 // Owns one installation: the hook goes when the owner goes, however its dialog
 // ends, unless another owner has taken the hook over meanwhile.

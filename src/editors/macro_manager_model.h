@@ -11,6 +11,7 @@
 namespace karvo::editors {
 
 inline constexpr std::size_t kMaxTypedNameLength = 24;
+inline constexpr char kMacroManagerTitle[] = "KARVO Gaming Mouse Macro Manager";
 
 class MacroManagerModel {
  public:

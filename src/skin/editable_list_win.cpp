@@ -165,6 +165,13 @@ void EditableList::Select(std::optional<std::size_t> index) {
   }
 }
 
+void EditableList::SetCaretLine(std::size_t index) {
+  if (!m_hwnd || index >= m_model.Lines().size()) return;
+  // A single-selection list may refuse the caret of its own; the line is shown either way.
+  ::SendMessageW(m_hwnd, LB_SETCARETINDEX, index, FALSE);
+  EnsureVisible(index);
+}
+
 void EditableList::SyncSelection() {
   const LRESULT selected = ::SendMessageW(m_hwnd, LB_GETCURSEL, 0, 0);
   if (selected < 0 || !m_model.Select(static_cast<std::size_t>(selected))) {

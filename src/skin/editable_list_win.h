@@ -39,6 +39,8 @@ class EditableList : public platform::SubclassedControl {
   void RemoveLine(std::size_t index);
   void Clear();
   void Select(std::optional<std::size_t> index);
+  // Puts the focus line on index and scrolls it into view; the selection stays.
+  void SetCaretLine(std::size_t index);
 
   // Appends an empty line and opens a name edit (24 characters) on it, text selected
   // and focused. False while another edit is open.

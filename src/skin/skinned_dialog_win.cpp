@@ -23,6 +23,8 @@ using platform::UniqueBitmap;
 
 // Marks the skinned windows, so the key filter knows whose keys it holds back.
 constexpr wchar_t kSkinnedProperty[] = L"KarvoSkinnedWindow";
+// Marks the skinned windows that hold back the space bar as well.
+constexpr wchar_t kHoldsSpaceProperty[] = L"KarvoHoldsSpaceBar";
 
 constexpr COLORREF kOutsideColour = RGB(255, 255, 255);
 
@@ -32,11 +34,23 @@ constexpr COLORREF kOutsideColour = RGB(255, 255, 255);
 thread_local HHOOK t_keyFilter = nullptr;
 thread_local int t_keyFilterUsers = 0;
 
-bool InsideSkinnedWindow(HWND hwnd) {
+// hwnd or a window it is a child of, up to its top window, carries property.
+bool InsideWindowWith(HWND hwnd, const wchar_t* property) {
   while (hwnd) {
-    if (::GetPropW(hwnd, kSkinnedProperty)) return true;
+    if (::GetPropW(hwnd, property)) return true;
     if (!(::GetWindowLongW(hwnd, GWL_STYLE) & WS_CHILD)) return false;
     hwnd = ::GetParent(hwnd);
+  }
+  return false;
+}
+
+bool HeldBack(const MSG& msg) {
+  if (msg.message == WM_KEYDOWN && (msg.wParam == VK_RETURN || msg.wParam == VK_ESCAPE)) {
+    return InsideWindowWith(msg.hwnd, kSkinnedProperty);
+  }
+  // A button clicks on the release of the space bar, a check box flips then: both go.
+  if ((msg.message == WM_KEYDOWN || msg.message == WM_KEYUP) && msg.wParam == VK_SPACE) {
+    return InsideWindowWith(msg.hwnd, kHoldsSpaceProperty);
   }
   return false;
 }
@@ -53,10 +67,7 @@ bool InMenuOrMoveLoop() {
 LRESULT CALLBACK KeyFilter(int code, WPARAM wParam, LPARAM lParam) {
   if (code == HC_ACTION && wParam == PM_REMOVE && lParam != 0) {
     MSG* msg = reinterpret_cast<MSG*>(lParam);
-    if (msg->message == WM_KEYDOWN && (msg->wParam == VK_RETURN || msg->wParam == VK_ESCAPE) &&
-        InsideSkinnedWindow(msg->hwnd) && !InMenuOrMoveLoop()) {
-      msg->message = WM_NULL;
-    }
+    if (HeldBack(*msg) && !InMenuOrMoveLoop()) msg->message = WM_NULL;
   }
   return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -122,7 +133,10 @@ SkinnedDialog::SkinnedDialog(const WindowSpec& spec) : m_spec(spec) {
 SkinnedDialog::~SkinnedDialog() {
   // The controls go before the window that holds them.
   m_slots.clear();
-  if (m_hwnd) ::RemovePropW(m_hwnd, kSkinnedProperty);
+  if (m_hwnd) {
+    ::RemovePropW(m_hwnd, kSkinnedProperty);
+    ::RemovePropW(m_hwnd, kHoldsSpaceProperty);
+  }
   if (m_filteringKeys) ReleaseKeyFilter();
 }
 
@@ -145,6 +159,13 @@ std::optional<std::size_t> SkinnedDialog::IndexOfId(int id) const {
     if (m_slots[i]->Id == id) return i;
   }
   return std::nullopt;
+}
+
+std::size_t SkinnedDialog::IndexOfName(std::string_view name) const {
+  for (std::size_t i = 0; i < m_slots.size(); ++i) {
+    if (name == m_slots[i]->Layout.Name) return i;
+  }
+  return m_slots.size();
 }
 
 ImageButton* SkinnedDialog::Button(std::size_t index) const {
@@ -194,6 +215,12 @@ bool SkinnedDialog::OnInit() {
   CreateControls({m_background.Get(), hover.Get(), selected.Get(), disabled.Get()});
   ApplyOutline(region.Get());
   return true;
+}
+
+void SkinnedDialog::HoldBackSpaceBar() {
+  if (m_hwnd && !::SetPropW(m_hwnd, kHoldsSpaceProperty, reinterpret_cast<HANDLE>(1))) {
+    platform::DebugLogLastError("SetProp(space bar held back)");
+  }
 }
 
 void SkinnedDialog::LoadImages(UniqueBitmap& disabled, UniqueBitmap& selected, UniqueBitmap& hover,
@@ -321,6 +348,7 @@ bool SkinnedDialog::OnMessage(UINT message, WPARAM, LPARAM lParam, INT_PTR&) {
       return true;
     case WM_NCDESTROY:
       ::RemovePropW(m_hwnd, kSkinnedProperty);
+      ::RemovePropW(m_hwnd, kHoldsSpaceProperty);
       return false;
     default:
       return false;

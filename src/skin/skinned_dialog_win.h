@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <memory>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "platform/dialog_win.h"
@@ -43,6 +44,9 @@ class SkinnedDialog : public platform::Dialog {
   RECT ControlRect(std::size_t index) const;
   int ControlId(std::size_t index) const;
   std::optional<std::size_t> IndexOfId(int id) const;
+  // The row whose layout string bears this name; ControlCount() when none does, which every
+  // accessor answers with nothing.
+  std::size_t IndexOfName(std::string_view name) const;
   ImageButton* Button(std::size_t index) const;
   ProfileNameLabel* NameLabel(std::size_t index) const;
   ColorEdit* Edit(std::size_t index) const;
@@ -56,6 +60,9 @@ class SkinnedDialog : public platform::Dialog {
   bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& directResult) override;
   // Draws on the background in the off-screen bitmap, transparent text mode set.
   virtual void PaintOwnTexts(HDC) {}
+  // The space bar is held back from this window and everything inside it too, as Enter and
+  // Escape are: a focused button would take it for a click.
+  void HoldBackSpaceBar();
 
  private:
   struct Slot;

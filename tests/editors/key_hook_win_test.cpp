@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -132,6 +134,31 @@ TEST(KeyHookWinTest, TheLastOwnerHoldsTheHookAndAGoneTargetLosesNoKey) {
   EXPECT_FALSE(KeyHookInstalled());
   EXPECT_FALSE(InstallKeyHook(nullptr));
   EXPECT_FALSE(KeyHookInstalled());
+}
+
+TEST(KeyHookWinTest, EveryHookedKeyLeavesItsStampInTypingOrderAndANewHookForgetsTheOld) {
+  Target target;
+  ASSERT_TRUE(target.Handle());
+  KeyHook hook(target.Handle());
+  ASSERT_TRUE(hook.Installed());
+  const DWORD before = ::GetTickCount();
+  ASSERT_TRUE(TypeFromElsewhere({'C', 'D'}, [&] { return target.Received.size() >= 4; }));
+  const DWORD after = ::GetTickCount();
+  std::vector<std::uint32_t> stamps;
+  while (std::optional<std::uint32_t> stamp = TakeHookedKeyTime()) stamps.push_back(*stamp);
+  ASSERT_EQ(stamps.size(), target.Received.size());
+  for (std::size_t i = 0; i < stamps.size(); ++i) {
+    EXPECT_LE(before, stamps[i]) << i;
+    EXPECT_LE(stamps[i], after) << i;
+    if (i > 0) {
+      EXPECT_LE(stamps[i - 1], stamps[i]) << i;
+    }
+  }
+
+  ASSERT_TRUE(TypeFromElsewhere({'E'}, [&] { return target.Received.size() >= 6; }));
+  KeyHook again(target.Handle());
+  ASSERT_TRUE(again.Installed());
+  EXPECT_FALSE(TakeHookedKeyTime());
 }
 
 }  // namespace
