@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <optional>
@@ -51,11 +52,55 @@ skin::SkinLayout MainControl(std::string_view name) {
   return {};
 }
 
+skin::SkinLayout PageControl(skin::WindowId page, std::string_view name) {
+  const skin::WindowSpec& spec = skin::FindWindowSpec(page);
+  const bool left =
+      page == skin::WindowId::ButtonPageMode1 || page == skin::WindowId::ButtonPageMode2;
+  const std::size_t row = skin::RowNamed(spec.Controls, name);
+  if (row >= spec.Controls.size()) {
+    ADD_FAILURE() << "no control " << name;
+    return {};
+  }
+  skin::SkinLayout place{};
+  for (const skin::ControlSpec& control : skin::kMainWindowControls) {
+    if (control.Kind == skin::ControlKind::PageRect && (control.Value == 1) == left) {
+      place = skin::ParseLayout(control.Layout);
+    }
+  }
+  skin::SkinLayout layout = skin::ParseLayout(spec.Controls[row].Layout);
+  layout.Left += place.Left;
+  layout.Right += place.Left;
+  layout.Top += place.Top;
+  layout.Bottom += place.Top;
+  return layout;
+}
+
 std::string SlotName(int slot) { return "Profile " + std::to_string(slot + 1); }
 
 HWND ChildAt(HWND window, const skin::SkinLayout& layout) {
   const POINT middle{(layout.Left + layout.Right) / 2, (layout.Top + layout.Bottom) / 2};
   return ::ChildWindowFromPointEx(window, middle, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT);
+}
+
+HWND PageChildAt(HWND window, const skin::SkinLayout& layout) {
+  HWND page = ChildAt(window, layout);
+  if (!page || page == window) return nullptr;
+  RECT pageRect{};
+  ::GetWindowRect(page, &pageRect);
+  POINT middle{(layout.Left + layout.Right) / 2, (layout.Top + layout.Bottom) / 2};
+  ::ClientToScreen(window, &middle);
+  const POINT inPage{middle.x - pageRect.left, middle.y - pageRect.top};
+  return ::ChildWindowFromPointEx(page, inPage, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT);
+}
+
+std::string TextOf(HWND window) {
+  char text[1024] = {};
+  DWORD_PTR copied = 0;
+  if (!::SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                             SMTO_ABORTIFHUNG, 5000, &copied)) {
+    return {};
+  }
+  return std::string(text, std::min<std::size_t>(copied, sizeof text - 1));
 }
 
 Shown StateShown(HWND window, const skin::SkinLayout& layout) {
@@ -112,8 +157,9 @@ std::string LabelText(HWND window, int slot) {
   return text;
 }
 
-void Click(HWND window, std::string_view name) {
-  const skin::SkinLayout layout = MainControl(name);
+void Click(HWND window, std::string_view name) { ClickAt(window, MainControl(name)); }
+
+void ClickAt(HWND window, const skin::SkinLayout& layout) {
   POINT point{(layout.Left + layout.Right) / 2, (layout.Top + layout.Bottom) / 2};
   ASSERT_TRUE(::ClientToScreen(window, &point));
   ASSERT_TRUE(testing::MoveMouse(point));

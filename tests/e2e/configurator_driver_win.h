@@ -9,16 +9,24 @@
 #include <string_view>
 
 #include "skin/skin_layout.h"
+#include "skin/window_layouts.h"
 #include "tests/support/child_process_win.h"
 
 namespace karvo::e2e {
 
 // A control of the main window's table by its layout name ("Apply", "Profile 3 name").
 skin::SkinLayout MainControl(std::string_view name);
+// A control of a page's table, placed in the main window's client coordinates (the button
+// pages stand in the left page place, the others in the right one).
+skin::SkinLayout PageControl(skin::WindowId page, std::string_view name);
 // "Profile 1" .. "Profile 5" for slot 0..4.
 std::string SlotName(int slot);
 // The visible child window at the middle of a control's rectangle.
 HWND ChildAt(HWND window, const skin::SkinLayout& layout);
+// The visible page control at the middle of a PageControl rectangle, disabled or not.
+HWND PageChildAt(HWND window, const skin::SkinLayout& layout);
+// A window's text asked of the window itself (edit fields of another process keep theirs).
+std::string TextOf(HWND window);
 
 // Which of the main window's state images a control shows: the one its pixels on screen
 // differ least from, decoded from the installed program itself.
@@ -32,6 +40,8 @@ std::string LabelText(HWND window, int slot);
 // A real click in the middle of a control; the pointer then leaves the window, so that no
 // hover look or tooltip stays on what the test looks at next.
 void Click(HWND window, std::string_view name);
+// The same at a layout rectangle in window's client coordinates.
+void ClickAt(HWND window, const skin::SkinLayout& layout);
 
 // The configurator's main window once shown and answering, the pointer moved off it;
 // nullptr when it did not come within timeoutMs.
