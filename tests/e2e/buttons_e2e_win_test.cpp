@@ -35,7 +35,8 @@ using skin::WindowId;
 // Bounds against hangs, never measured.
 constexpr DWORD kStartMs = 60000;
 constexpr DWORD kActionMs = 30000;
-constexpr int kKeyField = 4010;
+// The edit field of the shortcut and program dialogs.
+constexpr int kFieldId = 4010;
 
 const std::string kShots = KARVO_BUTTONS_SHOTS;
 
@@ -46,86 +47,6 @@ void Shoot(const RECT& area, const std::string& name) {
   testing::CaptureScreen(area).SaveBmp(kShots + "/" + name + ".bmp");
 }
 
-RECT WindowArea(HWND window) {
-  RECT area{};
-  ::GetWindowRect(window, &area);
-  return area;
-}
-
-void ClickScreen(POINT at) {
-  ASSERT_TRUE(testing::MoveMouse(at));
-  ASSERT_TRUE(testing::PressLeft(true));
-  ASSERT_TRUE(testing::PressLeft(false));
-}
-
-// A visible menu window other than `except`; nullptr when none came.
-HWND WaitForMenu(HWND except, DWORD timeoutMs = kActionMs) {
-  HWND found = nullptr;
-  testing::WaitFor(
-      [&] {
-        for (HWND w = nullptr; (w = ::FindWindowExW(nullptr, w, L"#32768", nullptr));) {
-          if (w != except && ::IsWindowVisible(w)) found = w;
-        }
-        return found != nullptr;
-      },
-      timeoutMs);
-  return found;
-}
-
-// The middle of an entry of an open menu: its items stand one under the other, sized as the
-// skinned menu measures them, between equal margins.
-POINT EntryCentre(HWND menu, const std::vector<skin::MenuEntry>& entries, int itemWidth,
-                  std::string_view text) {
-  std::vector<int> heights;
-  int total = 0;
-  std::optional<std::size_t> wanted;
-  for (const skin::MenuEntry& entry : entries) {
-    if (entry.Text.Bytes == text) wanted = heights.size();
-    heights.push_back(skin::MeasureEntry(skin::KindOf(entry), entry.Text.Bytes.size(),
-                                         skin::kMenuDefaultItemHeight, itemWidth)
-                          .Height);
-    total += heights.back();
-  }
-  EXPECT_TRUE(wanted) << "no entry " << text;
-  const RECT frame = WindowArea(menu);
-  int y = frame.top + (frame.bottom - frame.top - total) / 2;
-  for (std::size_t i = 0; wanted && i < *wanted; ++i) y += heights[i];
-  return {(frame.left + frame.right) / 2, y + (wanted ? heights[*wanted] / 2 : 0)};
-}
-
-struct OwnedSearch {
-  HWND Owner;
-  HWND Found;
-};
-
-BOOL CALLBACK FindOwned(HWND w, LPARAM param) {
-  auto* search = reinterpret_cast<OwnedSearch*>(param);
-  char name[16] = {};
-  ::GetClassNameA(w, name, sizeof name);
-  if (std::string(name) == "#32770" && ::IsWindowVisible(w) &&
-      ::GetWindow(w, GW_OWNER) == search->Owner) {
-    search->Found = w;
-  }
-  return search->Found ? FALSE : TRUE;
-}
-
-// A visible dialog owned by owner; nullptr when none came.
-HWND WaitForOwnedDialog(HWND owner) {
-  OwnedSearch search{owner, nullptr};
-  testing::WaitFor(
-      [&] {
-        ::EnumWindows(&FindOwned, reinterpret_cast<LPARAM>(&search));
-        return search.Found != nullptr;
-      },
-      kActionMs);
-  return search.Found;
-}
-
-skin::SkinLayout DialogControl(WindowId dialog, std::string_view name) {
-  const skin::WindowSpec& spec = skin::FindWindowSpec(dialog);
-  return skin::ParseLayout(spec.Controls[skin::RowNamed(spec.Controls, name)].Layout);
-}
-
 std::vector<std::pair<DWORD, bool>> Injected(const std::vector<HookedKey>& keys) {
   std::vector<std::pair<DWORD, bool>> seen;
   for (const HookedKey& key : keys) {
@@ -134,19 +55,8 @@ std::vector<std::pair<DWORD, bool>> Injected(const std::vector<HookedKey>& keys)
   return seen;
 }
 
-// Hardware slot s of the active slot's button map, as the virtual mouse holds it; empty when
-// it cannot be read.
-std::vector<std::uint8_t> MouseGroup(const InstallDir& dir, int s) {
-  const std::optional<MouseState> state = ParseMouseState(Mousectl(dir, "state").output);
-  if (!state || state->activeSlot < 0 || state->activeSlot >= settings::kProfileCount) return {};
-  const std::vector<std::uint8_t>& map = state->buttons[state->activeSlot];
-  const std::size_t at = 3 + 3 * static_cast<std::size_t>(s);
-  if (map.size() < at + 3) return {};
-  return {map[at], map[at + 1], map[at + 2]};
-}
-
 int MouseCode(const InstallDir& dir, int s) {
-  const std::vector<std::uint8_t> group = MouseGroup(dir, s);
+  const std::vector<std::uint8_t> group = MouseButtonGroup(dir, s);
   return group.empty() ? -1 : group[0];
 }
 
@@ -222,7 +132,7 @@ class ButtonsEndToEnd : public ::testing::Test {
     if (shot) Shoot(WindowArea(s_window), std::string(shot) + "_hover");
     ASSERT_TRUE(testing::PressLeft(true));
     ASSERT_TRUE(testing::PressLeft(false));
-    HWND menu = WaitForMenu(nullptr);
+    HWND menu = WaitForMenu(nullptr, kActionMs);
     ASSERT_NE(menu, nullptr) << "no catalogue";
     const skin::PopupMenu catalogue = editors::BuildCatalogue(
         editors::ButtonPageMode::kMode1, button, settings::MacroKeyInfo{}, editors::MacroList{});
@@ -234,15 +144,15 @@ class ButtonsEndToEnd : public ::testing::Test {
         ::UnionRect(&area, &window, &opened);
         Shoot(area, shot);
       }
-      ClickScreen(EntryCentre(menu, catalogue.Entries, catalogue.ItemWidth, entry));
+      ClickScreen(MenuEntryCentre(menu, catalogue.Entries, catalogue.ItemWidth, entry));
       return;
     }
-    ClickScreen(EntryCentre(menu, catalogue.Entries, catalogue.ItemWidth, submenu));
-    HWND sub = WaitForMenu(menu);
+    ClickScreen(MenuEntryCentre(menu, catalogue.Entries, catalogue.ItemWidth, submenu));
+    HWND sub = WaitForMenu(menu, kActionMs);
     ASSERT_NE(sub, nullptr) << "no submenu " << submenu;
     for (const skin::MenuEntry& e : catalogue.Entries) {
       if (e.Text.Bytes != submenu) continue;
-      ClickScreen(EntryCentre(sub, e.Submenu, e.SubmenuItemWidth, entry));
+      ClickScreen(MenuEntryCentre(sub, e.Submenu, e.SubmenuItemWidth, entry));
     }
   }
 
@@ -291,17 +201,17 @@ TEST_F(ButtonsEndToEnd, ShortcutDialogCatchesEveryKeyAloneAndTheButtonPlaysTheCo
           return dialog && ::IsWindowVisible(dialog);
         },
         kActionMs));
-    HWND field = ::GetDlgItem(dialog, kKeyField);
+    HWND field = ::GetDlgItem(dialog, kFieldId);
     for (const auto& [key, name] : round.Keys) {
       ASSERT_TRUE(testing::TapKey(key));
       EXPECT_TRUE(testing::WaitFor([&] { return TextOf(field) == name; }, kActionMs))
           << name << ", shown: " << TextOf(field);
     }
     for (const char* box : round.Boxes)
-      ClickAt(dialog, DialogControl(WindowId::ShortcutDialog, box));
+      ClickAt(dialog, WindowControl(WindowId::ShortcutDialog, box));
     EXPECT_TRUE(::IsWindowVisible(dialog)) << "a key closed the dialog";
     if (round.Button == 3) Shoot(WindowArea(dialog), "shortcut_dialog");
-    ClickAt(dialog, DialogControl(WindowId::ShortcutDialog, round.End));
+    ClickAt(dialog, WindowControl(WindowId::ShortcutDialog, round.End));
     ASSERT_TRUE(testing::WaitFor([&] { return !::IsWindow(dialog); }, kActionMs));
     EXPECT_TRUE(s_observer->Keys().empty()) << "a key got past the dialog's hook";
 
@@ -317,7 +227,7 @@ TEST_F(ButtonsEndToEnd, ShortcutDialogCatchesEveryKeyAloneAndTheButtonPlaysTheCo
   Apply();
   EXPECT_TRUE(testing::WaitFor(
       [] {
-        return MouseGroup(*s_dir, 3) == std::vector<std::uint8_t>{5, 0x06, 0x28};
+        return MouseButtonGroup(*s_dir, 3) == std::vector<std::uint8_t>{5, 0x06, 0x28};
       },
       kActionMs));
   SharedBlockClient block;
@@ -357,10 +267,10 @@ TEST_F(ButtonsEndToEnd, ProgramBrowsedForStartsWhenItsButtonIsPressed) {
   ::DeleteFileA(marker.c_str());
 
   ASSERT_NO_FATAL_FAILURE(Choose(5, "Start zuweisen"));
-  HWND dialog = WaitForOwnedDialog(s_window);
+  HWND dialog = WaitForOwnedDialog(s_window, kActionMs);
   ASSERT_NE(dialog, nullptr) << "no program dialog";
-  ClickAt(dialog, DialogControl(WindowId::ProgramDialog, "browser1"));
-  HWND open = WaitForOwnedDialog(dialog);
+  ClickAt(dialog, WindowControl(WindowId::ProgramDialog, "browser1"));
+  HWND open = WaitForOwnedDialog(dialog, kActionMs);
   ASSERT_NE(open, nullptr) << "no open-file dialog";
   HWND name = ::GetDlgItem(open, cmb13) ? ::GetDlgItem(open, cmb13) : ::GetDlgItem(open, edt1);
   ASSERT_NE(name, nullptr);
@@ -370,10 +280,10 @@ TEST_F(ButtonsEndToEnd, ProgramBrowsedForStartsWhenItsButtonIsPressed) {
     return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
   }());
   ASSERT_TRUE(testing::WaitFor([&] { return !::IsWindow(open); }, kActionMs));
-  HWND path = ::GetDlgItem(dialog, kKeyField);
+  HWND path = ::GetDlgItem(dialog, kFieldId);
   EXPECT_TRUE(testing::WaitFor([&] { return TextOf(path) == program; }, kActionMs)) << TextOf(path);
   Shoot(WindowArea(dialog), "program_dialog");
-  ClickAt(dialog, DialogControl(WindowId::ProgramDialog, "BUTTON_OK"));
+  ClickAt(dialog, WindowControl(WindowId::ProgramDialog, "BUTTON_OK"));
   ASSERT_TRUE(testing::WaitFor([&] { return !::IsWindow(dialog); }, kActionMs));
   EXPECT_EQ(TextOf(Label(WindowId::ButtonPageMode1, 5)), "Starter.exe");
 

@@ -41,6 +41,22 @@ BOOL CALLBACK FindBox(HWND window, LPARAM param) {
   return search->Found ? FALSE : TRUE;
 }
 
+struct OwnedSearch {
+  HWND Owner;
+  HWND Found;
+};
+
+BOOL CALLBACK FindOwned(HWND w, LPARAM param) {
+  auto* search = reinterpret_cast<OwnedSearch*>(param);
+  char name[16] = {};
+  ::GetClassNameA(w, name, sizeof name);
+  if (std::strcmp(name, "#32770") == 0 && ::IsWindowVisible(w) &&
+      ::GetWindow(w, GW_OWNER) == search->Owner) {
+    search->Found = w;
+  }
+  return search->Found ? FALSE : TRUE;
+}
+
 }  // namespace
 
 skin::SkinLayout MainControl(std::string_view name) {
@@ -167,6 +183,80 @@ void ClickAt(HWND window, const skin::SkinLayout& layout) {
   ASSERT_TRUE(testing::PressLeft(false));
   testing::Pump(100);
   ASSERT_TRUE(testing::MoveMouse({0, 0}));
+}
+
+skin::SkinLayout WindowControl(skin::WindowId window, std::string_view name) {
+  const skin::WindowSpec& spec = skin::FindWindowSpec(window);
+  const std::size_t row = skin::RowNamed(spec.Controls, name);
+  if (row < spec.Controls.size()) return skin::ParseLayout(spec.Controls[row].Layout);
+  ADD_FAILURE() << "no control " << name;
+  return {};
+}
+
+RECT WindowArea(HWND window) {
+  RECT area{};
+  ::GetWindowRect(window, &area);
+  return area;
+}
+
+void ClickScreen(POINT at) {
+  ASSERT_TRUE(testing::MoveMouse(at));
+  ASSERT_TRUE(testing::PressLeft(true));
+  ASSERT_TRUE(testing::PressLeft(false));
+}
+
+HWND WaitForMenu(HWND except, DWORD timeoutMs) {
+  HWND found = nullptr;
+  testing::WaitFor(
+      [&] {
+        for (HWND w = nullptr; (w = ::FindWindowExW(nullptr, w, L"#32768", nullptr));) {
+          if (w != except && ::IsWindowVisible(w)) found = w;
+        }
+        return found != nullptr;
+      },
+      timeoutMs);
+  return found;
+}
+
+// A menu window holds its items one under the other, sized as the skinned menu measures them,
+// between equal margins; the menu's own handle is of no use outside its process.
+POINT MenuEntryCentre(HWND menu, const std::vector<skin::MenuEntry>& entries, int itemWidth,
+                      std::string_view text) {
+  std::vector<int> heights;
+  int total = 0;
+  std::optional<std::size_t> wanted;
+  for (const skin::MenuEntry& entry : entries) {
+    if (entry.Text.Bytes == text) wanted = heights.size();
+    heights.push_back(skin::MeasureEntry(skin::KindOf(entry), entry.Text.Bytes.size(),
+                                         skin::kMenuDefaultItemHeight, itemWidth)
+                          .Height);
+    total += heights.back();
+  }
+  EXPECT_TRUE(wanted) << "no entry " << text;
+  const RECT frame = WindowArea(menu);
+  int y = frame.top + (frame.bottom - frame.top - total) / 2;
+  for (std::size_t i = 0; wanted && i < *wanted; ++i) y += heights[i];
+  return {(frame.left + frame.right) / 2, y + (wanted ? heights[*wanted] / 2 : 0)};
+}
+
+HWND WaitForOwnedDialog(HWND owner, DWORD timeoutMs) {
+  OwnedSearch search{owner, nullptr};
+  testing::WaitFor(
+      [&] {
+        ::EnumWindows(&FindOwned, reinterpret_cast<LPARAM>(&search));
+        return search.Found != nullptr;
+      },
+      timeoutMs);
+  return search.Found;
+}
+
+std::vector<std::uint8_t> MouseButtonGroup(const InstallDir& dir, int s) {
+  const std::optional<MouseState> state = ParseMouseState(Mousectl(dir, "state").output);
+  if (!state || state->activeSlot < 0 || state->activeSlot >= settings::kProfileCount) return {};
+  const std::vector<std::uint8_t>& map = state->buttons[state->activeSlot];
+  const std::size_t at = 3 + 3 * static_cast<std::size_t>(s);
+  if (map.size() < at + 3) return {};
+  return {map[at], map[at + 1], map[at + 2]};
 }
 
 std::string FileBytes(const std::string& path) {

@@ -7,9 +7,12 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "skin/menu_model.h"
 #include "skin/skin_layout.h"
 #include "skin/window_layouts.h"
+#include "tests/e2e/transfer_suite_win.h"
 #include "tests/support/child_process_win.h"
 
 namespace karvo::e2e {
@@ -46,6 +49,22 @@ void ClickAt(HWND window, const skin::SkinLayout& layout);
 // The configurator's main window once shown and answering, the pointer moved off it;
 // nullptr when it did not come within timeoutMs.
 HWND WaitForConfigurator(DWORD timeoutMs);
+
+// A control of a skinned window's table in its own client coordinates.
+skin::SkinLayout WindowControl(skin::WindowId window, std::string_view name);
+RECT WindowArea(HWND window);
+// A real click at a screen point.
+void ClickScreen(POINT at);
+// A visible popup menu window other than `except`; nullptr when none came within timeoutMs.
+HWND WaitForMenu(HWND except, DWORD timeoutMs);
+// The middle of the entry with text of an open skinned menu showing entries.
+POINT MenuEntryCentre(HWND menu, const std::vector<skin::MenuEntry>& entries, int itemWidth,
+                      std::string_view text);
+// A visible dialog owned by owner; nullptr when none came within timeoutMs.
+HWND WaitForOwnedDialog(HWND owner, DWORD timeoutMs);
+// The three bytes of hardware slot s in the virtual mouse's button map of its active slot;
+// empty when they cannot be read.
+std::vector<std::uint8_t> MouseButtonGroup(const InstallDir& dir, int s);
 
 std::string FileBytes(const std::string& path);
 // Every value of a key under HKEY_CURRENT_USER, name to data.
