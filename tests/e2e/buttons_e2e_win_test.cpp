@@ -294,12 +294,20 @@ TEST_F(ButtonsEndToEnd, ProgramBrowsedForStartsWhenItsButtonIsPressed) {
       [&] { return ::GetFileAttributesA(marker.c_str()) != INVALID_FILE_ATTRIBUTES; }, kActionMs));
 }
 
-TEST_F(ButtonsEndToEnd, MediaFunctionFromASubmenuSendsTheMediaKey) {
+TEST_F(ButtonsEndToEnd, MediaFunctionFromASubmenuSendsTheMediaKeyAndHandednessIsApplied) {
   ASSERT_NO_FATAL_FAILURE(Choose(6, "Wiedergabe/Pause", "Multimedia"));
   EXPECT_TRUE(testing::WaitFor(
       [] { return TextOf(Label(WindowId::ButtonPageMode1, 6)) == "Wiedergabe/Pause"; }, kActionMs));
+  // The handedness pair goes with the same apply.
+  ClickAt(s_window, PageControl(WindowId::ButtonPageMode1, "Leftt Handed Type"));
   Apply();
   ASSERT_TRUE(testing::WaitFor([] { return MouseCode(*s_dir, 6) == 28; }, kActionMs));
+  SharedBlockClient block;
+  auto image = NewImage();
+  ASSERT_TRUE(block.Read(*image));
+  ASSERT_GE(image->CurrentProfile, 0);
+  ASSERT_LT(image->CurrentProfile, settings::kProfileCount);
+  EXPECT_EQ(image->Profiles[image->CurrentProfile].SwapButtons, 1);
   s_observer->Clear();
   ASSERT_EQ(Mousectl(*s_dir, "click 7").exitCode, 0u);
   ASSERT_TRUE(s_observer->WaitForCount(2, kActionMs));
