@@ -12,7 +12,6 @@ namespace {
 
 using platform::DebugLog;
 using platform::DebugLogLastError;
-using platform::SetExStyle;
 
 }  // namespace
 
@@ -28,10 +27,11 @@ bool LoadWindow::Create() {
       ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
   windowClass.Cursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
   windowClass.Background = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
-  if (!Window::Create(m_instance, windowClass, kLoadWindowTitle, {.Style = WS_POPUP})) {
+  // Created as a tool window, so nobody who finds it by its title sees it without the style.
+  if (!Window::Create(m_instance, windowClass, kLoadWindowTitle,
+                      {.Style = WS_POPUP, .ExStyle = WS_EX_TOOLWINDOW})) {
     return false;
   }
-  SetExStyle(m_hwnd, WS_EX_TOOLWINDOW);
   if (!m_notifier.Start()) DebugLog("Loadpeek: a notice timer could not be started\n");
   return true;
 }

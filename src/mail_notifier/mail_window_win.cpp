@@ -11,15 +11,20 @@ namespace karvo::mail {
 namespace {
 using platform::DebugLog;
 using platform::DebugLogLastError;
-using platform::SetExStyle;
 }  // namespace
 
 MailWindow::MailWindow(HINSTANCE instance, std::string programDir)
     : m_instance(instance), m_programDir(std::move(programDir)), m_notifier(*this) {}
 
 bool MailWindow::Create() {
+  // Created as a tool window, so nobody who finds it by its title sees it without the style.
   return Window::Create(m_instance, {.Name = platform::kMailClass}, kMailWindowTitle,
-                        {.Style = WS_POPUP, .X = 100, .Y = 100, .Width = 100, .Height = 100});
+                        {.Style = WS_POPUP,
+                         .ExStyle = WS_EX_TOOLWINDOW,
+                         .X = 100,
+                         .Y = 100,
+                         .Width = 100,
+                         .Height = 100});
 }
 
 LRESULT MailWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -45,7 +50,6 @@ LRESULT MailWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void MailWindow::OnCreate() {
   ReadSettings();
-  SetExStyle(m_hwnd, WS_EX_TOOLWINDOW);
   m_notifier.Start(m_setting);
 }
 
