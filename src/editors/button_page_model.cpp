@@ -83,7 +83,8 @@ std::optional<skin::PopupMenu> ButtonPageModel::OpenCatalogue(int button) {
   return BuildCatalogue(m_mode, button, Profile()->MacroKeys[RecordIndex(button)], m_macros);
 }
 
-bool ButtonPageModel::UpdateModeSwitch(ProfileSettings& profile, int button, int command) {
+bool ButtonPageModel::UpdateModeSwitch(int slot, int button, int command) {
+  ProfileSettings& profile = m_working.Profiles[slot];
   MacroKeyInfo& second = profile.MacroKeys[button + kButtonCount];
   const std::uint8_t before = second.FunctionCode;
   const std::int32_t flagBefore = profile.ModeSwitchFlag[button];
@@ -97,15 +98,18 @@ bool ButtonPageModel::UpdateModeSwitch(ProfileSettings& profile, int button, int
   // The Mode2 record changed too, even if the dialog that follows is cancelled: the
   // mouse must get it with the next apply.
   if (second.FunctionCode != before) {
-    m_working.ButtonChanged[Slot()][button + kButtonCount] = 1;
+    m_working.ButtonChanged[slot][button + kButtonCount] = 1;
   }
   return second.FunctionCode != before || profile.ModeSwitchFlag[button] != flagBefore;
 }
 
 bool ButtonPageModel::OnCommand(int command, IButtonDialogs& dialogs) {
-  ProfileSettings* profile = Profile();
+  // The slot is taken once: while a dialog is open the monitor may make another slot current,
+  // or a damaged one, and the edit belongs to the button the user saw.
+  const int slot = Slot();
   const int button = m_editedButton;
-  if (!profile || !IsButton(button) || !IsPageCommand(command)) return false;
+  if (slot < 0 || !IsButton(button) || !IsPageCommand(command)) return false;
+  ProfileSettings* profile = &m_working.Profiles[slot];
   const MacroRecord* macro = nullptr;
   if (command >= kFirstMacroCommand) {
     // The library may have changed since the menu was built.
@@ -117,7 +121,7 @@ bool ButtonPageModel::OnCommand(int command, IButtonDialogs& dialogs) {
   MacroKeyInfo& record = profile->MacroKeys[recordIndex];
 
   bool changed = false;
-  if (m_mode == ButtonPageMode::kMode1) changed = UpdateModeSwitch(*profile, button, command);
+  if (m_mode == ButtonPageMode::kMode1) changed = UpdateModeSwitch(slot, button, command);
 
   if (command == kShortcutCommand) {
     ShortcutChoice initial;
@@ -145,7 +149,7 @@ bool ButtonPageModel::OnCommand(int command, IButtonDialogs& dialogs) {
   } else if (code != kCodeShortcut) {
     ClearFunctionData(record);
   }
-  m_working.ButtonChanged[Slot()][recordIndex] = 1;
+  m_working.ButtonChanged[slot][recordIndex] = 1;
   return true;
 }
 

@@ -54,7 +54,7 @@ class ButtonPageModel {
   int Slot() const;
   // Mode1 only: the Mode2 record of a mode-switch button follows it; true when
   // anything changed.
-  bool UpdateModeSwitch(settings::ProfileSettings& profile, int button, int command);
+  bool UpdateModeSwitch(int slot, int button, int command);
 
   ButtonPageMode m_mode;
   settings::SettingsImage& m_working;

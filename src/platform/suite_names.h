@@ -14,6 +14,8 @@ inline constexpr char kMailTitle[] = "KARVO Gaming Mouse Pop3";
 inline constexpr char kLoadTitle[] = "KARVO Gaming Mouse CPU RAM OSD";
 // The outside voice-call notifier the monitor starts and closes.
 inline constexpr char kVoiceTitle[] = "KARVO Gaming Mouse OSD SKYPE";
+// The configurator's dialog that captures a key for a mouse button.
+inline constexpr char kShortcutDialogTitle[] = "KARVO Assign a Shortcut Dialog";
 
 // Window classes.
 inline constexpr char kMonitorClass[] = "KarvoMonitorWindow";

@@ -30,21 +30,23 @@ UINT KillFocusMessage() {
 DWORD InputStyle(ColorEdit::Input input) {
   switch (input) {
     case ColorEdit::Input::Digits:
-      return ES_NUMBER;
+      return ES_NUMBER | WS_TABSTOP;
     case ColorEdit::Input::Password:
-      return ES_PASSWORD;
+      return ES_PASSWORD | WS_TABSTOP;
+    case ColorEdit::Input::Shown:
+      return ES_CENTER | ES_READONLY;
     case ColorEdit::Input::Text:
       break;
   }
-  return 0;
+  return WS_TABSTOP;
 }
 
 }  // namespace
 
 bool ColorEdit::Create(HWND parent, const RECT& rect, int id, Input input) {
-  if (!SubclassedControl::Create(
-          parent, L"EDIT", "",
-          WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL | InputStyle(input), rect, id)) {
+  if (!SubclassedControl::Create(parent, L"EDIT", "",
+                                 WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL | InputStyle(input), rect,
+                                 id)) {
     return false;
   }
   SetFont(ArialFont(14, 5));

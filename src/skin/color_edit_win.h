@@ -16,7 +16,9 @@ class ColorEdit final : public platform::SubclassedControl {
   static constexpr COLORREF kDefaultText = RGB(220, 220, 220);
   static constexpr COLORREF kDefaultBackground = RGB(0, 0, 0);
 
-  enum class Input { Text, Digits, Password };
+  // Shown: the program fills the field (centred, read-only, never a tab stop); read-only
+  // rather than disabled, since a disabled field draws its text grey whatever its colours.
+  enum class Input { Text, Digits, Password, Shown };
 
   // A visible child at rect with automatic horizontal scrolling, in "Arial" 14 x 5.
   [[nodiscard]] bool Create(HWND parent, const RECT& rect, int id, Input input = Input::Text);

@@ -20,6 +20,7 @@ SkinControlType ControlTypeOf(ControlKind kind) {
     case ControlKind::Edit:
     case ControlKind::DigitsEdit:
     case ControlKind::PasswordEdit:
+    case ControlKind::KeyNameEdit:
       return SkinControlType::Edit;
     case ControlKind::Slider:
       return SkinControlType::Slider;

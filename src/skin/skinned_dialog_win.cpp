@@ -291,10 +291,11 @@ void SkinnedDialog::CreateControl(std::size_t index, const StateSources& sources
     }
     case SkinControlType::Edit: {
       auto edit = std::make_unique<ColorEdit>();
-      const ColorEdit::Input input = spec.Kind == ControlKind::DigitsEdit ? ColorEdit::Input::Digits
-                                     : spec.Kind == ControlKind::PasswordEdit
-                                         ? ColorEdit::Input::Password
-                                         : ColorEdit::Input::Text;
+      const ColorEdit::Input input =
+          spec.Kind == ControlKind::DigitsEdit     ? ColorEdit::Input::Digits
+          : spec.Kind == ControlKind::PasswordEdit ? ColorEdit::Input::Password
+          : spec.Kind == ControlKind::KeyNameEdit  ? ColorEdit::Input::Shown
+                                                   : ColorEdit::Input::Text;
       if (!edit->Create(m_hwnd, rect, slot.Id, input)) return;
       edit->SetLimit(spec.Limit);
       edit->SetNotifyId(spec.NotifyId);

@@ -27,6 +27,7 @@ enum class ControlKind : std::uint8_t {
   Edit,          // ColorEdit
   DigitsEdit,    // ColorEdit with the number style
   PasswordEdit,  // ColorEdit with the password style
+  KeyNameEdit,   // ColorEdit the program fills with a key's name: centred, takes no typing
   Slider,        // SkinSlider
   EditableList,  // EditableList
   PageRect,      // where a child page sits; Value: 0 right-hand pages, 1 left-hand pages
@@ -365,7 +366,7 @@ inline constexpr std::array<ControlSpec, 9> kButtonPageMode2Own{{
 inline constexpr auto kButtonPageMode2Controls = JoinControls(kButtonLabels, kButtonPageMode2Own);
 
 inline constexpr ControlSpec kShortcutDialogControls[] = {
-    {.Layout = "EDIT_Single_Key,255,75,30,14,", .Kind = ControlKind::Edit, .Id = 4010,
+    {.Layout = "EDIT_Single_Key,255,75,30,14,", .Kind = ControlKind::KeyNameEdit, .Id = 4010,
      .Caption = "Taste", .Place = CaptionPlace::Above},
     {.Layout = "BUTTON_OK,218,130,59,20,", .Kind = ControlKind::Push, .Caption = kCaptionOk},
     {.Layout = "BUTTON_CANCEL,290,130,59,20,", .Kind = ControlKind::Push,
@@ -476,6 +477,15 @@ constexpr const WindowSpec& FindWindowSpec(WindowId id) {
     if (window.Id == id) return window;
   }
   return kWindows[0];
+}
+
+// The row of a window's table whose layout string has the name; rows.size() when none has.
+// Constant, so a window can pin the rows it handles at compile time.
+constexpr std::size_t RowNamed(std::span<const ControlSpec> rows, std::string_view name) {
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    if (rows[i].Layout.substr(0, rows[i].Layout.find(',')) == name) return i;
+  }
+  return rows.size();
 }
 
 // Slider thumbs: their bitmaps' sizes, so the art can put tick marks where the thumb

@@ -46,11 +46,15 @@ BOOL CALLBACK FindBox(HWND window, LPARAM param) {
 struct OwnedSearch {
   HWND Owner;
   HWND Found;
+  bool DialogsOnly = false;
 };
 
 BOOL CALLBACK FindOwned(HWND window, LPARAM param) {
   auto* search = reinterpret_cast<OwnedSearch*>(param);
   if (::GetWindow(window, GW_OWNER) != search->Owner || !::IsWindowVisible(window)) return TRUE;
+  char name[16] = {};
+  ::GetClassNameA(window, name, sizeof name);
+  if (search->DialogsOnly && std::strcmp(name, "#32770") != 0) return TRUE;
   search->Found = window;
   return FALSE;
 }
@@ -85,7 +89,18 @@ HWND ControlAt(HWND window, const skin::SkinLayout& layout) {
   return found;
 }
 
-std::string WindowText(HWND window) {
+HWND PageChildAt(HWND window, const skin::SkinLayout& layout) {
+  HWND page = ChildAt(window, layout);
+  if (!page || page == window) return nullptr;
+  RECT pageRect{};
+  ::GetWindowRect(page, &pageRect);
+  POINT middle{(layout.Left + layout.Right) / 2, (layout.Top + layout.Bottom) / 2};
+  ::ClientToScreen(window, &middle);
+  const POINT inPage{middle.x - pageRect.left, middle.y - pageRect.top};
+  return ::ChildWindowFromPointEx(page, inPage, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT);
+}
+
+std::string TextOf(HWND window) {
   // Asked of the window itself: for another process's edit field GetWindowText gives only the
   // caption the system keeps, not what the field holds.
   char text[512] = {};
@@ -151,9 +166,9 @@ std::string LabelText(HWND window, int slot) {
   return text;
 }
 
-void Click(HWND window, std::string_view name) { Click(window, MainControl(name)); }
+void Click(HWND window, std::string_view name) { ClickAt(window, MainControl(name)); }
 
-void Click(HWND window, const skin::SkinLayout& layout) {
+void ClickAt(HWND window, const skin::SkinLayout& layout) {
   POINT point{(layout.Left + layout.Right) / 2, (layout.Top + layout.Bottom) / 2};
   ASSERT_TRUE(::ClientToScreen(window, &point));
   ASSERT_TRUE(testing::MoveMouse(point));
@@ -164,18 +179,26 @@ void Click(HWND window, const skin::SkinLayout& layout) {
 }
 
 skin::SkinLayout PageControl(skin::WindowId page, std::string_view name) {
-  const skin::SkinLayout place = MainControl("Page position");
-  for (const skin::ControlSpec& control : skin::FindWindowSpec(page).Controls) {
-    skin::SkinLayout layout = skin::ParseLayout(control.Layout);
-    if (name != layout.Name) continue;
-    layout.Left += place.Left;
-    layout.Right += place.Left;
-    layout.Top += place.Top;
-    layout.Bottom += place.Top;
-    return layout;
+  const skin::WindowSpec& spec = skin::FindWindowSpec(page);
+  const bool left =
+      page == skin::WindowId::ButtonPageMode1 || page == skin::WindowId::ButtonPageMode2;
+  const std::size_t row = skin::RowNamed(spec.Controls, name);
+  if (row >= spec.Controls.size()) {
+    ADD_FAILURE() << "no control " << name;
+    return {};
   }
-  ADD_FAILURE() << "no control " << name;
-  return {};
+  skin::SkinLayout place{};
+  for (const skin::ControlSpec& control : skin::kMainWindowControls) {
+    if (control.Kind == skin::ControlKind::PageRect && (control.Value == 1) == left) {
+      place = skin::ParseLayout(control.Layout);
+    }
+  }
+  skin::SkinLayout layout = skin::ParseLayout(spec.Controls[row].Layout);
+  layout.Left += place.Left;
+  layout.Right += place.Left;
+  layout.Top += place.Top;
+  layout.Bottom += place.Top;
+  return layout;
 }
 
 namespace {
@@ -277,6 +300,78 @@ void TypeInto(HWND window, skin::WindowId page, std::string_view field, std::str
   ASSERT_TRUE(testing::MoveMouse({0, 0}));
 }
 
+skin::SkinLayout WindowControl(skin::WindowId window, std::string_view name) {
+  const skin::WindowSpec& spec = skin::FindWindowSpec(window);
+  const std::size_t row = skin::RowNamed(spec.Controls, name);
+  if (row < spec.Controls.size()) return skin::ParseLayout(spec.Controls[row].Layout);
+  ADD_FAILURE() << "no control " << name;
+  return {};
+}
+
+RECT WindowArea(HWND window) {
+  RECT area{};
+  ::GetWindowRect(window, &area);
+  return area;
+}
+
+void ClickScreen(POINT at) {
+  ASSERT_TRUE(testing::MoveMouse(at));
+  ASSERT_TRUE(testing::PressLeft(true));
+  ASSERT_TRUE(testing::PressLeft(false));
+}
+
+HWND WaitForMenu(HWND except, DWORD timeoutMs) {
+  HWND found = nullptr;
+  testing::WaitFor(
+      [&] {
+        for (HWND w = nullptr; (w = ::FindWindowExW(nullptr, w, L"#32768", nullptr));) {
+          if (w != except && ::IsWindowVisible(w)) found = w;
+        }
+        return found != nullptr;
+      },
+      timeoutMs);
+  return found;
+}
+
+POINT MenuEntryCentre(HWND menu, const std::vector<skin::MenuEntry>& entries, int itemWidth,
+                      std::string_view text) {
+  std::vector<int> heights;
+  int total = 0;
+  std::optional<std::size_t> wanted;
+  for (const skin::MenuEntry& entry : entries) {
+    if (entry.Text.Bytes == text) wanted = heights.size();
+    heights.push_back(skin::MeasureEntry(skin::KindOf(entry), entry.Text.Bytes.size(),
+                                         skin::kMenuDefaultItemHeight, itemWidth)
+                          .Height);
+    total += heights.back();
+  }
+  EXPECT_TRUE(wanted) << "no entry " << text;
+  const RECT frame = WindowArea(menu);
+  int y = frame.top + (frame.bottom - frame.top - total) / 2;
+  for (std::size_t i = 0; wanted && i < *wanted; ++i) y += heights[i];
+  return {(frame.left + frame.right) / 2, y + (wanted ? heights[*wanted] / 2 : 0)};
+}
+
+HWND WaitForOwnedDialog(HWND owner, DWORD timeoutMs) {
+  OwnedSearch search{owner, nullptr, true};
+  testing::WaitFor(
+      [&] {
+        ::EnumWindows(&FindOwned, reinterpret_cast<LPARAM>(&search));
+        return search.Found != nullptr;
+      },
+      timeoutMs);
+  return search.Found;
+}
+
+std::vector<std::uint8_t> MouseButtonGroup(const InstallDir& dir, int s) {
+  const std::optional<MouseState> state = ParseMouseState(Mousectl(dir, "state").output);
+  if (!state || state->activeSlot < 0 || state->activeSlot >= settings::kProfileCount) return {};
+  const std::vector<std::uint8_t>& map = state->buttons[state->activeSlot];
+  const std::size_t at = 3 + 3 * static_cast<std::size_t>(s);
+  if (map.size() < at + 3) return {};
+  return {map[at], map[at + 1], map[at + 2]};
+}
+
 std::string FileBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::ostringstream content;
@@ -303,7 +398,7 @@ std::map<std::string, std::string> RegistryValues(const char* subKey) {
 }
 
 HWND OwnedWindow(HWND owner) {
-  OwnedSearch search{owner, nullptr};
+  OwnedSearch search{owner, nullptr, false};
   ::EnumWindows(FindOwned, reinterpret_cast<LPARAM>(&search));
   return search.Found;
 }

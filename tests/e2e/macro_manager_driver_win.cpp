@@ -124,12 +124,6 @@ std::vector<std::uint32_t> ListValues(HWND list) {
 
 int ListSelection(HWND list) { return static_cast<int>(::SendMessageA(list, LB_GETCURSEL, 0, 0)); }
 
-std::string WindowText(HWND window) {
-  char text[256] = {};
-  ::SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
-  return text;
-}
-
 HWND OwnedDialog(HWND owner) {
   OwnedSearch search{owner, nullptr};
   ::EnumWindows(FindOwned, reinterpret_cast<LPARAM>(&search));

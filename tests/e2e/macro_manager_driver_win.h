@@ -44,8 +44,6 @@ POINT EventLinePoint(int line);
 // program and stay there), and its selected line (-1 for none).
 std::vector<std::uint32_t> ListValues(HWND list);
 int ListSelection(HWND list);
-// An edit field's text, asked of its window.
-std::string WindowText(HWND window);
 
 // The visible dialog owned by owner (an image-only dialog), if one is open.
 HWND OwnedDialog(HWND owner);

@@ -160,9 +160,9 @@ TEST_F(MacroManagerEndToEnd, ARecordedMacroPlaysItsKeysWithTheirPausesAsOftenAsI
            PressKey(VK_SHIFT, false) && TypeKeys(keys);
   };
   ASSERT_TRUE(retype({'3', '0', '0'}));
-  EXPECT_TRUE(Until([&] { return WindowText(count) == "255"; })) << WindowText(count);
+  EXPECT_TRUE(Until([&] { return TextOf(count) == "255"; })) << TextOf(count);
   ASSERT_TRUE(retype({'3'}));
-  EXPECT_TRUE(Until([&] { return WindowText(count) == "3"; })) << WindowText(count);
+  EXPECT_TRUE(Until([&] { return TextOf(count) == "3"; })) << TextOf(count);
 
   ASSERT_TRUE(ClickControl(manager, ManagerControl("BUTTON_OK")));
   ASSERT_TRUE(Until([&] { return !::IsWindow(manager); }));

@@ -175,7 +175,7 @@ TEST_F(PagesEndToEnd, ACpiLevelReachesTheMouseOnApplyAndTheDoubleClickTimeFollow
   ASSERT_EQ(Mousectl(*m_dir, "reports --clear").exitCode, 0u);
   DragThumb(window, WindowId::SensitivityPage, "CpiSetting2", 5, 20);
   HWND field = ControlAt(window, PageControl(WindowId::SensitivityPage, "CpiSettingValue2"));
-  EXPECT_TRUE(WaitUntil([&] { return WindowText(field) == "4000"; })) << WindowText(field);
+  EXPECT_TRUE(WaitUntil([&] { return TextOf(field) == "4000"; })) << TextOf(field);
   Click(window, "Apply");
   ASSERT_TRUE(WaitForReport(
       *m_dir,
@@ -249,10 +249,10 @@ TEST_F(PagesEndToEnd, AResetDeclinedChangesNothingAndAResetConfirmedRestoresAndA
   const Stored stored = Snapshot(*m_dir);
   ASSERT_EQ(Mousectl(*m_dir, "reports --clear").exitCode, 0u);
   const skin::SkinLayout reset = PageControl(WindowId::AdvancedPage, "BUTTON_RESET");
-  Click(window, reset);
+  ClickAt(window, reset);
   HWND confirm = nullptr;
   ASSERT_TRUE(WaitUntil([&] { return (confirm = OwnedWindow(window)) != nullptr; }));
-  Click(confirm, skin::ParseLayout("BUTTON_CANCEL,290,130,59,20,"));
+  ClickAt(confirm, skin::ParseLayout("BUTTON_CANCEL,290,130,59,20,"));
   ASSERT_TRUE(WaitUntil([&] { return OwnedWindow(window) == nullptr; }));
   testing::Pump(1000);
   ExpectUnchanged(stored, *m_dir);
@@ -260,9 +260,9 @@ TEST_F(PagesEndToEnd, AResetDeclinedChangesNothingAndAResetConfirmedRestoresAndA
   EXPECT_EQ(HighlightedSlot(window), 3);
 
   // Confirmed: the monitor is told to restore the mouse's own defaults, and it does.
-  Click(window, reset);
+  ClickAt(window, reset);
   ASSERT_TRUE(WaitUntil([&] { return (confirm = OwnedWindow(window)) != nullptr; }));
-  Click(confirm, skin::ParseLayout("BUTTON_OK,218,130,59,20,"));
+  ClickAt(confirm, skin::ParseLayout("BUTTON_OK,218,130,59,20,"));
   const auto level = monitor::BuildLevelReport(monitor::kDefaultLevel);
   ASSERT_TRUE(WaitForReport(
       *m_dir, [&](const LoggedReport& r) { return r.isSet && Same(r, level); }, kActionTimeoutMs));
@@ -344,9 +344,9 @@ TEST_F(PagesEndToEnd, NoticeColourTransparencyAndMailAccountTakeEffectAfterApply
   HWND window = StartConfigurator();
   ASSERT_NE(window, nullptr);
   Click(window, "OSD");
-  Click(window, PageControl(WindowId::OsdPage, "Profile"));
-  Click(window, PageControl(WindowId::OsdPage, "yellow"));
-  Click(window, PageControl(WindowId::OsdPage, "Transparency"));
+  ClickAt(window, PageControl(WindowId::OsdPage, "Profile"));
+  ClickAt(window, PageControl(WindowId::OsdPage, "yellow"));
+  ClickAt(window, PageControl(WindowId::OsdPage, "Transparency"));
   ASSERT_NO_FATAL_FAILURE(ClickMenuItem(4, 10));
   TypeInto(window, WindowId::OsdPage, "Email Server", "localhost");
   TypeInto(window, WindowId::OsdPage, "Port Numer", std::to_string(secondPort));

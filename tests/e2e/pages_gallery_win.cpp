@@ -85,11 +85,11 @@ int main(int argc, char** argv) {
   hand::Pump(200);
 
   e2e::Click(window, "Advanced");
-  e2e::Click(window, e2e::PageControl(skin::WindowId::AdvancedPage, "BUTTON_RESET"));
+  e2e::ClickAt(window, e2e::PageControl(skin::WindowId::AdvancedPage, "BUTTON_RESET"));
   HWND confirm = OwnedPopup(window);
   if (confirm) {
     ok = Capture(confirm, out + "\\configurator_reset_confirmation.bmp") && ok;
-    e2e::Click(confirm, skin::ParseLayout("BUTTON_CANCEL,290,130,59,20,"));
+    e2e::ClickAt(confirm, skin::ParseLayout("BUTTON_CANCEL,290,130,59,20,"));
   } else {
     std::fprintf(stderr, "pages_gallery: no confirmation dialog\n");
     ok = false;

@@ -205,6 +205,41 @@ TEST_F(ButtonPageTest, AMacroIsCopiedWithinTheButtonsFieldsAndClearedByAnotherFu
   EXPECT_EQ(record.FunctionCode, 1);
 }
 
+TEST_F(ButtonPageTest, ASlotChangedWhileADialogIsOpenTakesNeitherTheEditNorItsFlag) {
+  // The monitor makes another slot current, or the block brings a damaged one, while the user
+  // is still in the dialog.
+  struct MovingDialogs : IButtonDialogs {
+    std::optional<ShortcutChoice> RunShortcutDialog(const ShortcutChoice&) override {
+      image->CurrentProfile = next;
+      return ShortcutChoice{0x28, {}};
+    }
+    std::optional<std::string> RunProgramDialog(const std::string&) override {
+      image->CurrentProfile = next;
+      return "C:\\Run.exe";
+    }
+    settings::SettingsImage* image;
+    int next;
+  };
+  for (const auto& [next, command] :
+       {std::pair{4, kShortcutCommand}, std::pair{-1, kShortcutCommand},
+        std::pair{1 << 30, kProgramCommand}}) {
+    SCOPED_TRACE(next);
+    m_image->CurrentProfile = kSlot;
+    std::memset(m_image->ButtonChanged, 0, sizeof m_image->ButtonChanged);
+    Record(6).FunctionCode = 1;
+    MovingDialogs dialogs;
+    dialogs.image = m_image.get();
+    dialogs.next = next;
+    ButtonPageModel page = Page(ButtonPageMode::kMode1);
+    ASSERT_TRUE(page.OpenCatalogue(6).has_value());
+    EXPECT_TRUE(page.OnCommand(command, dialogs));
+    EXPECT_EQ(Record(6).FunctionCode, command - kFunctionCommandBase);
+    EXPECT_EQ(Changed(6), 1);
+    EXPECT_EQ(std::count(&m_image->ButtonChanged[0][0], &m_image->ButtonChanged[4][14], 1), 1);
+    EXPECT_EQ(m_image->Profiles[4].MacroKeys[6].FunctionCode, 0) << "written into the new slot";
+  }
+}
+
 TEST_F(ButtonPageTest, NothingIsIndexedOrChangedWithoutASlotAButtonOrAPageCommand) {
   ButtonPageModel page = Page(ButtonPageMode::kMode2);
   EXPECT_FALSE(page.OnCommand(1001, m_dialogs));  // no catalogue opened

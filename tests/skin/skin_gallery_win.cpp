@@ -1,8 +1,9 @@
 // skin_gallery.exe OUTDIR: every skinned window of the layout tables, built by the window
 // recipe with sample content, its controls put into each state (normal, hover, selected or
 // pressed, disabled) and captured from the screen into OUTDIR/<window>_<state>.bmp, and the
-// main window with its first pages in place as main_composed_<state>.bmp. For people and
-// reviews to look at; `make gallery` turns them into PNG files.
+// main window with its first pages in place as main_composed_<state>.bmp, and the button
+// catalogue open with its macro submenu as catalogue_open.bmp. For people and reviews to look
+// at; `make gallery` turns them into PNG files.
 #include <windows.h>
 
 #include <cstdio>
@@ -12,16 +13,20 @@
 #include <vector>
 
 #include "configurator/configurator_resources.h"
+#include "editors/function_catalogue.h"
 #include "platform/text_win.h"
 #include "platform/window_win.h"
 #include "skin/color_edit_win.h"
 #include "skin/editable_list_win.h"
 #include "skin/image_button_win.h"
+#include "skin/menu_frame_win.h"
 #include "skin/picture_window_win.h"
 #include "skin/profile_name_label_win.h"
 #include "skin/skin_slider_win.h"
 #include "skin/skinned_dialog_win.h"
+#include "skin/skinned_menu_win.h"
 #include "skin/window_layouts.h"
+#include "tests/support/input_win.h"
 #include "tests/support/pump_win.h"
 #include "tests/support/screen_win.h"
 
@@ -192,6 +197,56 @@ bool RenderComposedMain(const std::string& out) {
   return ok;
 }
 
+// The catalogue is open only inside its own message loop: a timer there opens the macro
+// submenu with the keys a user would press, then captures both menus and closes them.
+struct CatalogueShot {
+  std::string Path;
+  int Step = 0;
+  bool Saved = false;
+};
+CatalogueShot* g_catalogueShot = nullptr;
+
+void CALLBACK CatalogueStep(HWND, UINT, UINT_PTR, DWORD) {
+  CatalogueShot& shot = *g_catalogueShot;
+  if (shot.Step++ == 0) {
+    testing::TapKey(VK_DOWN);
+    testing::TapKey(VK_RIGHT);
+    return;
+  }
+  RECT area{};
+  for (HWND menu = nullptr; (menu = ::FindWindowExW(nullptr, menu, L"#32768", nullptr));) {
+    RECT r{};
+    if (::IsWindowVisible(menu) && ::GetWindowRect(menu, &r)) ::UnionRect(&area, &area, &r);
+  }
+  shot.Saved = !::IsRectEmpty(&area) && testing::CaptureScreen(area).SaveBmp(shot.Path);
+  ::EndMenu();
+}
+
+bool RenderCatalogue(const std::string& out) {
+  MenuFrameHook frame;
+  Host host;
+  if (!host.Create({200, 40})) return false;
+  ::SetForegroundWindow(host.Hwnd());
+  editors::MacroList macros;
+  // Listed trimmed; the button's macro is highlighted, its name matched in any case.
+  for (const char* name : {"Granate", "Nachladen", "  Sprint"}) {
+    macros.push_back(editors::NewMacro(name));
+  }
+  settings::MacroKeyInfo current{};
+  current.FunctionCode = editors::kCodeMacro;
+  settings::SetFieldText(current.Name, "nachladen");
+  SkinnedMenu menu(editors::BuildCatalogue(editors::ButtonPageMode::kMode1, 3, current, macros),
+                   &kMenuFont);
+  CatalogueShot shot{out + "/catalogue_open.bmp"};
+  g_catalogueShot = &shot;
+  const UINT_PTR timer = ::SetTimer(nullptr, 0, 500, &CatalogueStep);
+  menu.Track(host.Hwnd(), {kCorner.x + 1, kCorner.y + 40});
+  ::KillTimer(nullptr, timer);
+  g_catalogueShot = nullptr;
+  if (!shot.Saved) std::fprintf(stderr, "skin_gallery: catalogue not captured\n");
+  return shot.Saved;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -209,5 +264,6 @@ int main(int argc, char** argv) {
     }
   }
   ok = RenderComposedMain(out) && ok;
+  ok = RenderCatalogue(out) && ok;
   return ok ? 0 : 1;
 }

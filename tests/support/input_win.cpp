@@ -3,6 +3,8 @@
 namespace karvo::testing {
 
 namespace {
+constexpr DWORD kSettleMs = 20;
+
 bool SendMouse(DWORD flags, LONG dx = 0, LONG dy = 0) {
   INPUT input{};
   input.type = INPUT_MOUSE;
@@ -31,6 +33,11 @@ bool MoveMouse(POINT screen) {
       return false;
     }
     POINT at{};
+    if (!::GetCursorPos(&at)) return false;
+    if (at.x == screen.x && at.y == screen.y) return true;
+    // The position read may still lag behind the move just sent; aiming anew from a stale one
+    // would send the pointer far off.
+    ::Sleep(kSettleMs);
     if (!::GetCursorPos(&at)) return false;
     if (at.x == screen.x && at.y == screen.y) return true;
     x += screen.x - at.x;

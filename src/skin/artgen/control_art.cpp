@@ -329,6 +329,7 @@ CaptionPlace PlaceOf(const ControlSpec& control) {
     case ControlKind::Edit:
     case ControlKind::DigitsEdit:
     case ControlKind::PasswordEdit:
+    case ControlKind::KeyNameEdit:
       return CaptionPlace::Left;
     default:
       return CaptionPlace::Inside;
@@ -437,6 +438,7 @@ void DrawControlFace(cairo_t* cr, const WindowSpec& window, const ControlSpec& c
     case ControlKind::Edit:
     case ControlKind::DigitsEdit:
     case ControlKind::PasswordEdit:
+    case ControlKind::KeyNameEdit:
       SetColour(cr, EditBackground(window, control));
       cairo_paint(cr);
       break;
@@ -457,6 +459,7 @@ void DrawControlSurroundings(cairo_t* cr, const WindowSpec& window, const Contro
     case ControlKind::Edit:
     case ControlKind::DigitsEdit:
     case ControlKind::PasswordEdit:
+    case ControlKind::KeyNameEdit:
     case ControlKind::EditableList:
       DrawFieldFrame(cr, box);
       break;
