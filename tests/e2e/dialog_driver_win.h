@@ -1,7 +1,7 @@
 #pragma once
-// The configurator's dialogs used from outside, as a user would: the skinned dialogs and the
-// system's file dialogs found by their owner, their controls clicked at the places their
-// layout tables give, text typed into whatever has the keyboard focus.
+// The configurator's windows and the system's file dialogs used from outside, as a user would:
+// controls of any skinned window's table clicked where the table places them, dialogs found by
+// their owner, text typed into whatever has the keyboard focus.
 #include <windows.h>
 
 #include <string>
@@ -12,22 +12,19 @@
 
 namespace karvo::e2e {
 
-// A visible dialog (window class "#32770") owned by owner; nullptr when none came within
-// timeoutMs.
+// A visible dialog (class "#32770") owned by owner; nullptr when none came within timeoutMs.
 HWND WaitForDialogOwnedBy(HWND owner, DWORD timeoutMs);
-
-// A control of a skinned window's table by its layout name.
 skin::SkinLayout WindowControl(skin::WindowId window, std::string_view name);
-// A real click in the middle of the control of dialog's table named name.
-void ClickControl(HWND dialog, skin::WindowId window, std::string_view name);
-// What an edit control of dialog's table shows.
-std::string FieldText(HWND dialog, skin::WindowId window, std::string_view name);
-
-// Types text as characters (not keys), so any layout gives the same text.
+// A real click in the middle of a control, pressed once the skinned button under the pointer
+// has taken the mouse capture (before, the press could go to whatever held it); the pointer
+// then leaves the window.
+void ClickControl(HWND hwnd, skin::WindowId window, std::string_view name);
+// What an edit field of the table holds (asked of it: another process's GetWindowText is not).
+std::string FieldText(HWND hwnd, skin::WindowId window, std::string_view name);
+// Characters, not keys: any keyboard layout types the same.
 bool TypeText(std::wstring_view text);
-
-// In an open or save dialog: replaces what its name field shows with path, typed, and
-// presses Enter. Answers Yes when the dialog asks whether to replace an existing file.
+// In an open or save dialog: deletes what the name field proposes, types path, presses Enter,
+// and answers Yes when asked whether to replace a file.
 void ChooseInFileDialog(HWND fileDialog, const std::string& path);
 
 }  // namespace karvo::e2e
