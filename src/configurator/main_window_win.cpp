@@ -62,6 +62,7 @@ MainWindow::MainWindow(std::string programDir)
       m_macros(m_fileStore, editors::MacroStorePath(m_programDir)),
       m_macroHook(m_macros),
       m_session({m_files, m_registry, m_macroHook}),
+      m_profileCommands(m_fileStore, m_registry, m_programDir, m_session.WorkingBlock()),
       m_sensitivityPage(m_session.WorkingBlock()),
       m_advancedPage(m_session.WorkingBlock(), [this] { RestoreDefaults(); }),
       m_systemPage(m_session.WorkingBlock()),
@@ -245,11 +246,22 @@ void MainWindow::OnCommand(int id, int code, HWND control) {
     case Role::kOk:
       ApplyChanges(true);
       break;
+    case Role::kProfileCommand:
+      switch (m_profileCommands.Run(NameOf(*clicked->Spec), m_hwnd)) {
+        case ProfileCommandRedraw::kNames:
+          RefreshNames();
+          break;
+        case ProfileCommandRedraw::kAll:
+          RefreshAll();
+          break;
+        case ProfileCommandRedraw::kNothing:
+          break;
+      }
+      break;
     case Role::kMacroManager:
       // The manager saves or reloads the library itself; there is nothing to do after it.
       (void)editors::RunMacroManager(m_hwnd, m_macros);
       break;
-    case Role::kProfileCommand:
     case Role::kNone:
       break;
   }
@@ -349,6 +361,21 @@ void MainWindow::RefreshAll() {
       SetSelected(*slot, slot->Spec->Value == current);
     }
   }
+  RefreshNames();
+  // A page not built yet shows the working copy when it is.
+  for (skin::ConfiguratorPage* page : {static_cast<skin::ConfiguratorPage*>(&m_firstButtonPage),
+                                       static_cast<skin::ConfiguratorPage*>(&m_secondButtonPage),
+                                       static_cast<skin::ConfiguratorPage*>(&m_sensitivityPage),
+                                       static_cast<skin::ConfiguratorPage*>(&m_advancedPage),
+                                       static_cast<skin::ConfiguratorPage*>(&m_systemPage),
+                                       static_cast<skin::ConfiguratorPage*>(&m_osdPage)}) {
+    if (page->Hwnd()) page->Refresh();
+  }
+}
+
+void MainWindow::RefreshNames() {
+  const settings::SettingsImage& working = m_session.WorkingBlock();
+  const int current = working.CurrentProfile;
   for (const Control& control : m_controls) {
     skin::ProfileNameLabel* label = NameLabel(control.Index);
     const int k = control.Spec->Value;
@@ -359,15 +386,6 @@ void MainWindow::RefreshAll() {
     if (!::SetWindowTextW(label->Hwnd(), platform::WideFromUserText(name).c_str())) {
       DebugLogLastError("SetWindowTextW(profile name)");
     }
-  }
-  // A page not built yet shows the working copy when it is.
-  for (skin::ConfiguratorPage* page : {static_cast<skin::ConfiguratorPage*>(&m_firstButtonPage),
-                                       static_cast<skin::ConfiguratorPage*>(&m_secondButtonPage),
-                                       static_cast<skin::ConfiguratorPage*>(&m_sensitivityPage),
-                                       static_cast<skin::ConfiguratorPage*>(&m_advancedPage),
-                                       static_cast<skin::ConfiguratorPage*>(&m_systemPage),
-                                       static_cast<skin::ConfiguratorPage*>(&m_osdPage)}) {
-    if (page->Hwnd()) page->Refresh();
   }
 }
 

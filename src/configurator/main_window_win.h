@@ -12,6 +12,7 @@
 
 #include "configurator/advanced_page_win.h"
 #include "configurator/configurator_session.h"
+#include "configurator/profile_commands_win.h"
 #include "configurator/sensitivity_page_win.h"
 #include "configurator/shared_block_client_win.h"
 #include "configurator/system_page_win.h"
@@ -100,6 +101,7 @@ class MainWindow final : public skin::SkinnedDialog, private IMainWindowHost {
   void ShowLeftPage(LeftPage page);
   void SelectSlot(int n);
   void RefreshAll();
+  void RefreshNames();
   void ApplyChanges(bool thenClose);
   // The Advanced page's reset, once the user confirmed it: every slot and the notices back to
   // their defaults, shown, and applied.
@@ -121,6 +123,7 @@ class MainWindow final : public skin::SkinnedDialog, private IMainWindowHost {
   editors::MacroStore m_macros;
   MacroStoreHook m_macroHook;
   ConfiguratorSession m_session;
+  ProfileCommandButtons m_profileCommands;
   SharedBlockClient m_block;
 
   SensitivityPage m_sensitivityPage;

@@ -41,6 +41,10 @@ bool Replace(settings::IFileStore& store, const std::string& path, std::string_v
 
 }  // namespace
 
+bool ProfileDialogFieldsFit(const ProfileDialogFields& fields) {
+  return fields.GamePath.size() <= static_cast<std::size_t>(kGamePathMaxBytes);
+}
+
 ProfileDialogFields InitialProfileDialogFields(const settings::ProfileSettings& record,
                                                ProfileDialogMode mode) {
   if (mode == ProfileDialogMode::kCreate) return {};
@@ -64,9 +68,7 @@ ProfileDialogOutcome ProfileCommands::ApplyProfileDialog(settings::SettingsImage
                                                          const ProfileDialogFields& fields) {
   settings::ProfileSettings* record = CurrentSlotRecord(working);
   if (!record) return ProfileDialogOutcome::kNoSlot;
-  if (fields.GamePath.size() > static_cast<std::size_t>(kGamePathMaxBytes)) {
-    return ProfileDialogOutcome::kGamePathTooLong;
-  }
+  if (!ProfileDialogFieldsFit(fields)) return ProfileDialogOutcome::kGamePathTooLong;
   settings::SetFieldText(record->ProFileName, fields.Name);
   settings::SetFieldText(record->GameFile, fields.GamePath);
   return ProfileDialogOutcome::kApplied;

@@ -31,6 +31,11 @@ enum class ProfileDialogOutcome {
   kGamePathTooLong,  // refused: the record stays as it was and the dialog stays open
 };
 
+// Whether a record can take the fields whole: the profile dialog stays open on a game
+// path longer than GameFile holds (the path field limits typing, not what the browse
+// dialog puts there, and a character may take two bytes in the ANSI code page).
+bool ProfileDialogFieldsFit(const ProfileDialogFields& fields);
+
 // Create opens empty, Edit with the record's name and game path.
 ProfileDialogFields InitialProfileDialogFields(const settings::ProfileSettings& record,
                                                ProfileDialogMode mode);

@@ -103,7 +103,7 @@ HWND PageChildAt(HWND window, const skin::SkinLayout& layout) {
 std::string TextOf(HWND window) {
   // Asked of the window itself: for another process's edit field GetWindowText gives only the
   // caption the system keeps, not what the field holds.
-  char text[512] = {};
+  char text[2048] = {};
   DWORD_PTR copied = 0;
   if (!::SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
                              SMTO_ABORTIFHUNG, 5000, &copied)) {
