@@ -17,6 +17,7 @@
 #include "platform/gdi_win.h"
 #include "platform/text_win.h"
 #include "skin/image_button_win.h"
+#include "skin/picture_window_win.h"
 #include "skin/skin_images_win.h"
 #include "skin/skin_messages.h"
 #include "skin/skinned_dialog_win.h"
@@ -441,6 +442,24 @@ TEST_F(SkinnedMainWindow, ButtonsOfAWindowAndItsPagesShareOneTooltipThatForgetsT
   }
   EXPECT_EQ(TooltipOf(m_main.Button(IndexOf(m_spec, "Exit"))->Hwnd()),
             L"Close the application without saving the changes to the devices");
+}
+
+// A page's pictures are decoded when first shown, not with the page: shown, one paints its
+// image all the same.
+TEST_F(SkinnedMainWindow, PictureDecodedWhenFirstShownPaintsItsImage) {
+  const WindowSpec& pageSpec = FindWindowSpec(WindowId::ButtonPageMode1);
+  NotedWindow page(pageSpec);
+  ASSERT_TRUE(page.CreateModeless(m_main.Hwnd(), pageSpec.Template));
+  ::SetWindowPos(page.Hwnd(), HWND_TOP, 20, 119, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+  std::size_t index = 0;
+  while (index < page.ControlCount() && !page.Picture(index)) ++index;
+  ASSERT_LT(index, page.ControlCount());
+  PictureWindow* picture = page.Picture(index);
+  picture->Show(true);
+  Settle();
+  RECT client{};
+  ::GetClientRect(picture->Hwnd(), &client);
+  EXPECT_TRUE(Shows(picture->Hwnd(), client, pageSpec.Controls[index].Value, "picture_shown"));
 }
 
 // The user's hand on a modal dialog, from another thread: Enter and Escape close nothing, the
