@@ -20,7 +20,7 @@ namespace {
 using platform::DebugLog;
 using platform::DebugLogLastError;
 
-constexpr UINT_PTR kHiddenPagesTimer = 1;
+constexpr UINT_PTR kMenuFrameTimer = 1;
 constexpr int kVersionX = 670;
 constexpr int kVersionY = 32;
 constexpr COLORREF kVersionColour = RGB(255, 255, 255);
@@ -152,9 +152,9 @@ bool MainWindow::BuildPages() {
   for (const Control* mode : ControlsOf(Role::kMode)) {
     SetSelected(*mode, mode->Spec->Value == PageOf(m_currentLeft).Spec().Template);
   }
-  // Timer messages come after painting: the hidden pages are built once the window shows.
-  if (!::SetTimer(m_hwnd, kHiddenPagesTimer, USER_TIMER_MINIMUM, nullptr)) {
-    DebugLogLastError("SetTimer(hidden pages)");
+  // Timer messages come after painting: the hook is installed once the window shows.
+  if (!::SetTimer(m_hwnd, kMenuFrameTimer, USER_TIMER_MINIMUM, nullptr)) {
+    DebugLogLastError("SetTimer(menu frame)");
   }
   return true;
 }
@@ -169,23 +169,11 @@ bool MainWindow::EnsurePage(skin::ConfiguratorPage& page, const RECT& place) {
   return true;
 }
 
-void MainWindow::BuildNextHiddenPage() {
-  if (!m_menuFrame) {
-    m_menuFrame.emplace();
-    if (!m_menuFrame->Installed()) DebugLog("popup-menu frame hook not installed\r\n");
-    return;
-  }
-  const std::pair<skin::ConfiguratorPage*, const RECT*> pages[] = {
-      {&m_advancedPage, &m_rightPlace},    {&m_systemPage, &m_rightPlace},
-      {&m_osdPage, &m_rightPlace},         {&m_sensitivityPage, &m_rightPlace},
-      {&m_secondButtonPage, &m_leftPlace}, {&m_firstButtonPage, &m_leftPlace}};
-  for (const auto& [page, place] : pages) {
-    if (page->Hwnd()) continue;
-    // One page a tick; a page that cannot be built is tried again only when it is shown.
-    if (EnsurePage(*page, *place)) return;
-    break;
-  }
-  if (!::KillTimer(m_hwnd, kHiddenPagesTimer)) DebugLogLastError("KillTimer(hidden pages)");
+void MainWindow::InstallMenuFrame() {
+  if (!::KillTimer(m_hwnd, kMenuFrameTimer)) DebugLogLastError("KillTimer(menu frame)");
+  if (m_menuFrame) return;
+  m_menuFrame.emplace();
+  if (!m_menuFrame->Installed()) DebugLog("popup-menu frame hook not installed\r\n");
 }
 
 void MainWindow::StartSession() {
@@ -270,8 +258,8 @@ void MainWindow::OnCommand(int id, int code, HWND control) {
 bool MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& directResult) {
   switch (message) {
     case WM_TIMER:
-      if (wParam != kHiddenPagesTimer) break;
-      BuildNextHiddenPage();
+      if (wParam != kMenuFrameTimer) break;
+      InstallMenuFrame();
       return true;
     case WM_CLOSE:
       EndDialog(IDOK);

@@ -89,12 +89,12 @@ class MainWindow final : public skin::SkinnedDialog, private IMainWindowHost {
 
   void SortControls();
   bool BuildPages();
-  // Pages not shown at start are built after the first paint, one at a time, or when first
-  // shown, whichever comes first: the window shows sooner. The popup-menu frame hook is
-  // installed first of all then: no menu can open before the window shows, and every message
-  // sent while the window is built would pass through it.
+  // A page is built, its pictures decoded, when it is first shown: the window shows sooner and
+  // a page never opened costs no memory. The popup-menu frame hook is installed after the first
+  // paint: no menu can open before the window shows, and every message sent while the window
+  // is built would pass through it.
   bool EnsurePage(skin::ConfiguratorPage& page, const RECT& place);
-  void BuildNextHiddenPage();
+  void InstallMenuFrame();
   void StartSession();
 
   void ShowRightPage(RightPage page);

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <string_view>
 #include <utility>
 
 #include "platform/debug_log.h"
@@ -52,7 +53,44 @@ TTTOOLINFOW ToolInfo(HWND button, wchar_t* text) {
   return tool;
 }
 
+// One tooltip control per top-level window, found through a property of that window: a window
+// with dozens of buttons would otherwise create dozens of tooltip windows at start-up.
+constexpr wchar_t kTooltipProperty[] = L"KarvoSharedTooltip";
+
+bool IsTooltip(HWND window) {
+  wchar_t kind[32] = {};
+  return ::IsWindow(window) && ::GetClassNameW(window, kind, 32) &&
+         std::wstring_view(kind) == TOOLTIPS_CLASSW;
+}
+
+HWND SharedTooltip(HWND button) {
+  HWND top = ::GetAncestor(button, GA_ROOT);
+  if (!top) return nullptr;
+  auto tooltip = static_cast<HWND>(::GetPropW(top, kTooltipProperty));
+  if (IsTooltip(tooltip)) return tooltip;
+  static const bool registered = [] {
+    INITCOMMONCONTROLSEX classes{sizeof classes, ICC_WIN95_CLASSES};
+    return ::InitCommonControlsEx(&classes) != FALSE;
+  }();
+  if (!registered) DebugLog("InitCommonControlsEx failed\r\n");
+  // Owned by the top-level window: it goes when that window goes.
+  tooltip = ::CreateWindowExW(
+      WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, top, nullptr,
+      reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(button, GWLP_HINSTANCE)), nullptr);
+  if (!tooltip) {
+    platform::DebugLogLastError("CreateWindowExW(tooltip)");
+    return nullptr;
+  }
+  if (!::SetPropW(top, kTooltipProperty, tooltip)) {
+    platform::DebugLogLastError("SetProp(shared tooltip)");
+  }
+  return tooltip;
+}
+
 }  // namespace
+
+ImageButton::~ImageButton() { RemoveTool(); }
 
 bool ImageButton::Create(HWND parent, const RECT& rect, int id) {
   return SubclassedControl::Create(parent, L"BUTTON", "", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW,
@@ -121,32 +159,30 @@ void ImageButton::SetCaption(std::wstring caption, bool mark) {
 void ImageButton::SetTooltip(std::string_view text) {
   if (!m_hwnd) return;
   m_tooltipText = platform::WideFromSuiteText(text);
-  if (!m_tooltip) {
-    static const bool registered = [] {
-      INITCOMMONCONTROLSEX classes{sizeof classes, ICC_WIN95_CLASSES};
-      return ::InitCommonControlsEx(&classes) != FALSE;
-    }();
-    if (!registered) DebugLog("InitCommonControlsEx failed\r\n");
-    // Owned by the button's window: it goes when the button goes, not with the top window.
-    m_tooltip.Reset(::CreateWindowExW(
-        WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hwnd, nullptr,
-        reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(m_hwnd, GWLP_HINSTANCE)), nullptr));
-    if (!m_tooltip) {
-      platform::DebugLogLastError("CreateWindowExW(tooltip)");
-      return;
-    }
-  }
   TTTOOLINFOW tool = ToolInfo(m_hwnd, m_tooltipText.data());
-  if (::SendMessageW(m_tooltip.Get(), TTM_GETTOOLCOUNT, 0, 0) == 0) {
+  if (!m_tooltip || !::IsWindow(m_tooltip)) {
+    m_tooltip = nullptr;
+    HWND tooltip = SharedTooltip(m_hwnd);
+    if (!tooltip) return;
     ::GetClientRect(m_hwnd, &tool.rect);
-    if (!::SendMessageW(m_tooltip.Get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool))) {
+    if (!::SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool))) {
       DebugLog("TTM_ADDTOOL failed\r\n");
       return;
     }
+    m_tooltip = tooltip;
   }
-  ::SendMessageW(m_tooltip.Get(), TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
-  ::SendMessageW(m_tooltip.Get(), TTM_ACTIVATE, TRUE, 0);
+  ::SendMessageW(m_tooltip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+  ::SendMessageW(m_tooltip, TTM_ACTIVATE, TRUE, 0);
+}
+
+void ImageButton::RemoveTool() {
+  if (!m_tooltip) return;
+  // The tooltip goes before its owner's buttons when the whole window is destroyed.
+  if (::IsWindow(m_tooltip)) {
+    TTTOOLINFOW tool = ToolInfo(m_hwnd, nullptr);
+    ::SendMessageW(m_tooltip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+  m_tooltip = nullptr;
 }
 
 LRESULT ImageButton::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -193,7 +229,7 @@ LRESULT ImageButton::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ERASEBKGND:
       return 1;
     case WM_DESTROY:
-      m_tooltip.Reset();
+      RemoveTool();
       break;
     default:
       break;
@@ -260,7 +296,7 @@ void ImageButton::RelayToTooltip(UINT message, WPARAM wParam, LPARAM lParam) {
   MSG relayed{m_hwnd, message, wParam, lParam, static_cast<DWORD>(::GetMessageTime()), {}};
   const DWORD pos = ::GetMessagePos();
   relayed.pt = {GET_X_LPARAM(pos), GET_Y_LPARAM(pos)};
-  ::SendMessageW(m_tooltip.Get(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
+  ::SendMessageW(m_tooltip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
 }
 
 bool ImageButton::OnDrawItem(const DRAWITEMSTRUCT& item) {

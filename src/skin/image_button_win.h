@@ -24,6 +24,10 @@ struct ButtonImages {
 
 class ImageButton final : public platform::SubclassedControl {
  public:
+  ImageButton() = default;
+  // The control is let go of before it is destroyed: its tool goes here.
+  ~ImageButton() override;
+
   // A visible owner-drawn child button at rect; never a tab stop.
   [[nodiscard]] bool Create(HWND parent, const RECT& rect, int id);
 
@@ -50,7 +54,8 @@ class ImageButton final : public platform::SubclassedControl {
   LPARAM HoverId() const { return m_hoverId; }
   // Drawn in black on the picture, at x 5, centred vertically; mark adds a small "TM".
   void SetCaption(std::wstring caption, bool mark = false);
-  // The suite's own text (Windows-1252).
+  // The suite's own text (Windows-1252). The buttons of one top-level window share one tooltip
+  // control, owned by that window; each button is one tool of it while it lives.
   void SetTooltip(std::string_view text);
 
  protected:
@@ -64,6 +69,7 @@ class ImageButton final : public platform::SubclassedControl {
   void EndHover();
   void Redraw();
   void RelayToTooltip(UINT message, WPARAM wParam, LPARAM lParam);
+  void RemoveTool();
   void DrawCaption(HDC dc, const RECT& rect);
   const ButtonImages& Look() const { return m_showSecond ? m_second : m_first; }
 
@@ -78,7 +84,7 @@ class ImageButton final : public platform::SubclassedControl {
   bool m_captionMark = false;
   platform::UniqueFont m_captionFont;
   platform::UniqueFont m_markFont;
-  platform::UniqueWindow m_tooltip;
+  HWND m_tooltip = nullptr;  // the top-level window's, borrowed
   std::wstring m_tooltipText;
 };
 

@@ -6,7 +6,9 @@
 namespace karvo::skin {
 
 bool PictureWindow::Create(HWND parent, const RECT& rect, int id, int imageId) {
-  LoadSkinImage(imageId, m_image);
+  m_imageId = imageId;
+  m_decoded = false;
+  m_image.Reset();
   return Window::Create(reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(parent, GWLP_HINSTANCE)),
                         {.Name = "KarvoSkinPicture"}, "",
                         {.Style = WS_CHILD,
@@ -19,7 +21,15 @@ bool PictureWindow::Create(HWND parent, const RECT& rect, int id, int imageId) {
 }
 
 void PictureWindow::Show(bool show) {
-  if (m_hwnd) ::ShowWindow(m_hwnd, show ? SW_SHOWNA : SW_HIDE);
+  if (!m_hwnd) return;
+  if (show) DecodeOnce();
+  ::ShowWindow(m_hwnd, show ? SW_SHOWNA : SW_HIDE);
+}
+
+void PictureWindow::DecodeOnce() {
+  if (m_decoded) return;
+  m_decoded = true;
+  LoadSkinImage(m_imageId, m_image);
 }
 
 LRESULT PictureWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -38,6 +48,8 @@ LRESULT PictureWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 }
 
 void PictureWindow::OnPaint() {
+  // Shown some other way than through Show.
+  DecodeOnce();
   platform::PaintDc paint(m_hwnd);
   if (!paint || !m_image) return;
   RECT client{};

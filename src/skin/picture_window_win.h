@@ -10,7 +10,8 @@ namespace karvo::skin {
 
 class PictureWindow final : public platform::Window {
  public:
-  // A hidden child at rect showing image imageId; a missing image shows nothing.
+  // A hidden child at rect showing image imageId; a missing image shows nothing. The image is
+  // decoded when the picture first shows: most pictures of a page never do.
   [[nodiscard]] bool Create(HWND parent, const RECT& rect, int id, int imageId);
   void Show(bool show);
 
@@ -19,7 +20,10 @@ class PictureWindow final : public platform::Window {
 
  private:
   void OnPaint();
+  void DecodeOnce();
 
+  int m_imageId = 0;
+  bool m_decoded = false;  // tried, whether or not there was an image
   platform::UniqueBitmap m_image;
 };
 

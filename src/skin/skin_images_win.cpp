@@ -157,7 +157,17 @@ void CropImage(HDC dc, UniqueBitmap& target, HBITMAP source, const RECT& rect) {
   const int width = rect.right - rect.left;
   const int height = rect.bottom - rect.top;
   if (width <= 0 || height <= 0) return;
-  UniqueBitmap piece(::CreateCompatibleBitmap(dc, width, height));
+  // A section of 32-bit pixels holds what a bitmap compatible with the display holds, and
+  // making and filling one costs a fraction: a window cuts a hundred pieces as it opens.
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  UniqueBitmap piece(::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   platform::MemoryDc from(dc);
   platform::MemoryDc to(dc);
   if (!piece || !from || !to) {

@@ -25,8 +25,8 @@ std::optional<SIZE> BitmapSize(HBITMAP bitmap);
 // The colour of a bitmap's pixel; nothing outside the bitmap.
 std::optional<COLORREF> BitmapPixel(HBITMAP bitmap, int x, int y);
 
-// target := a copy of rect out of source, a bitmap compatible with dc. Nothing happens when
-// source is empty; an empty rectangle leaves target empty.
+// target := a copy of rect out of source, 32-bit pixels. Nothing happens when source is empty;
+// an empty rectangle leaves target empty.
 void CropImage(HDC dc, platform::UniqueBitmap& target, HBITMAP source, const RECT& rect);
 
 // The outline of the pixels of bitmap whose colour is not in [key, key + tolerance] in every

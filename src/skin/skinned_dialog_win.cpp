@@ -230,7 +230,8 @@ void SkinnedDialog::LoadImages(UniqueBitmap& disabled, UniqueBitmap& selected, U
   LoadSkinImage(set.Disabled, disabled);
   LoadSkinImage(set.Selected, selected);
   LoadSkinImage(set.Hover, hover);
-  LoadSkinImage(set.Region, region);
+  // A rectangular window's region picture has no outside: decoding it would change nothing.
+  if (m_spec.Shape != WindowShape::Rectangular) LoadSkinImage(set.Region, region);
 }
 
 void SkinnedDialog::Place() {

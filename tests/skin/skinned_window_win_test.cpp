@@ -3,6 +3,8 @@
 // surface takes for itself.
 #include <gtest/gtest.h>
 #include <windows.h>
+// After windows.h, whose types it uses.
+#include <commctrl.h>
 
 #include <algorithm>
 #include <atomic>
@@ -13,7 +15,9 @@
 
 #include "configurator/configurator_resources.h"
 #include "platform/gdi_win.h"
+#include "platform/text_win.h"
 #include "skin/image_button_win.h"
+#include "skin/picture_window_win.h"
 #include "skin/skin_images_win.h"
 #include "skin/skin_messages.h"
 #include "skin/skinned_dialog_win.h"
@@ -69,6 +73,34 @@ UniqueBitmap MakeBitmap(int width, const std::vector<std::uint32_t>& pixels) {
   UniqueBitmap bitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (bits) std::copy(pixels.begin(), pixels.end(), static_cast<std::uint32_t*>(bits));
   return bitmap;
+}
+
+struct ToolSearch {
+  HWND Owner;
+  std::vector<std::vector<HWND>> Found;
+};
+
+BOOL CALLBACK CollectTools(HWND window, LPARAM param) {
+  auto& search = *reinterpret_cast<ToolSearch*>(param);
+  wchar_t kind[32] = {};
+  if (::GetWindow(window, GW_OWNER) != search.Owner || !::GetClassNameW(window, kind, 32) ||
+      std::wstring(kind) != TOOLTIPS_CLASSW) {
+    return TRUE;
+  }
+  std::vector<HWND>& tools = search.Found.emplace_back();
+  TTTOOLINFOW tool{};
+  tool.cbSize = TTTOOLINFOW_V2_SIZE;
+  for (int i = 0; ::SendMessageW(window, TTM_ENUMTOOLSW, i, reinterpret_cast<LPARAM>(&tool)); ++i) {
+    tools.push_back(tool.hwnd);
+  }
+  return TRUE;
+}
+
+// The tools of every tooltip control owned by owner, one entry per control.
+std::vector<std::vector<HWND>> ToolsOwnedBy(HWND owner) {
+  ToolSearch search{owner, {}};
+  ::EnumThreadWindows(::GetCurrentThreadId(), &CollectTools, reinterpret_cast<LPARAM>(&search));
+  return search.Found;
 }
 
 TEST(RegionFromImage, OutlineHoldsExactlyThePixelsOutsideTheKeyRange) {
@@ -368,6 +400,66 @@ TEST_F(SkinnedMainWindow, CheckBoxOnAPageFlipsAndReportsOnEveryRelease) {
   ::EnableWindow(box->Hwnd(), FALSE);
   EXPECT_TRUE(Shows(page.Hwnd(), rect, pageSpec.Images.Disabled, "check_disabled"));
   EXPECT_TRUE(HoversPairedAroundClicks(page.Notes, 0, id, 4));
+}
+
+// Dozens of buttons would make dozens of tooltip windows at start-up: the buttons of a window
+// and of its pages are tools of one tooltip control, owned by the top-level window, and a
+// button that goes takes its tool with it.
+TEST_F(SkinnedMainWindow, ButtonsOfAWindowAndItsPagesShareOneTooltipThatForgetsThemWhenGone) {
+  std::vector<HWND> pageButtons;
+  {
+    const WindowSpec& pageSpec = FindWindowSpec(WindowId::OsdPage);
+    NotedWindow page(pageSpec);
+    ASSERT_TRUE(page.CreateModeless(m_main.Hwnd(), pageSpec.Template));
+    // The pages' tables give no tips; the program sets some itself.
+    for (const char* name : {"CPU", "RAM"}) {
+      ImageButton* box = page.Button(IndexOf(pageSpec, name));
+      ASSERT_NE(box, nullptr);
+      box->SetTooltip(std::string("Zeigt ") + name);
+      pageButtons.push_back(box->Hwnd());
+      EXPECT_EQ(TooltipOf(box->Hwnd()), platform::WideFromSuiteText(std::string("Zeigt ") + name));
+    }
+    for (std::size_t i = 0; i < m_main.ControlCount(); ++i) {
+      const ImageButton* button = m_main.Button(i);
+      const std::string_view tip = m_main.Layout(i)->Tooltip;
+      if (!button || tip.empty()) continue;
+      SCOPED_TRACE(std::string(m_spec.Controls[i].Layout));
+      // The helper reads at most 127 characters of a tip.
+      EXPECT_EQ(TooltipOf(button->Hwnd()), platform::WideFromSuiteText(tip).substr(0, 127));
+    }
+    const std::vector<std::vector<HWND>> shared = ToolsOwnedBy(m_main.Hwnd());
+    ASSERT_EQ(shared.size(), 1u);
+    for (HWND button : pageButtons) {
+      EXPECT_EQ(std::count(shared[0].begin(), shared[0].end(), button), 1);
+    }
+  }
+  const std::vector<std::vector<HWND>> after = ToolsOwnedBy(m_main.Hwnd());
+  ASSERT_EQ(after.size(), 1u);
+  EXPECT_FALSE(after[0].empty());
+  for (HWND tool : after[0]) {
+    EXPECT_TRUE(::IsWindow(tool));
+    EXPECT_EQ(std::count(pageButtons.begin(), pageButtons.end(), tool), 0);
+  }
+  EXPECT_EQ(TooltipOf(m_main.Button(IndexOf(m_spec, "Exit"))->Hwnd()),
+            L"Close the application without saving the changes to the devices");
+}
+
+// A page's pictures are decoded when first shown, not with the page: shown, one paints its
+// image all the same.
+TEST_F(SkinnedMainWindow, PictureDecodedWhenFirstShownPaintsItsImage) {
+  const WindowSpec& pageSpec = FindWindowSpec(WindowId::ButtonPageMode1);
+  NotedWindow page(pageSpec);
+  ASSERT_TRUE(page.CreateModeless(m_main.Hwnd(), pageSpec.Template));
+  ::SetWindowPos(page.Hwnd(), HWND_TOP, 20, 119, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+  std::size_t index = 0;
+  while (index < page.ControlCount() && !page.Picture(index)) ++index;
+  ASSERT_LT(index, page.ControlCount());
+  PictureWindow* picture = page.Picture(index);
+  picture->Show(true);
+  Settle();
+  RECT client{};
+  ::GetClientRect(picture->Hwnd(), &client);
+  EXPECT_TRUE(Shows(picture->Hwnd(), client, pageSpec.Controls[index].Value, "picture_shown"));
 }
 
 // The user's hand on a modal dialog, from another thread: Enter and Escape close nothing, the
