@@ -96,7 +96,9 @@ bool MainWindow::OnInit() {
     DebugLogLastError("SetWindowTextW(main window)");
   }
   StartSession();
-  return true;
+  // The dialog manager would give the focus to the first value field and show its text
+  // selected; the window keeps the focus itself until the user clicks into a control.
+  return false;
 }
 
 void MainWindow::SortControls() {
@@ -275,6 +277,10 @@ bool MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& 
       return true;
     case WM_CLOSE:
       EndDialog(IDOK);
+      return true;
+    case WM_SETFOCUS:
+      // Handled here, so the dialog manager does not pass the focus on to the first value field
+      // with its text selected (at every activation after Apply disabled the focused button).
       return true;
     case WM_DESTROY:
       // The monitor's block is let go of with the window; so is the library.
