@@ -84,8 +84,6 @@ bool MainWindow::OnInit() {
   }
   if (!SkinnedDialog::OnInit()) return false;
   SortControls();
-  if (!BuildPages()) return false;
-
   m_versionFont = skin::ArialFont(14, 6);
   m_icon = LoadProgramIcon(::GetSystemMetrics(SM_CXICON));
   m_smallIcon = LoadProgramIcon(::GetSystemMetrics(SM_CXSMICON));
@@ -95,8 +93,13 @@ bool MainWindow::OnInit() {
                         platform::WideFromSuiteText(platform::kConfiguratorTitle).c_str())) {
     DebugLogLastError("SetWindowTextW(main window)");
   }
+  // The copy is loaded before any page is built: each page's first refresh shows it, and none
+  // is drawn from the empty image first.
   StartSession();
-  return true;
+  if (!BuildPages()) return false;
+  // The dialog manager would give the focus to the first value field and show its text
+  // selected; the window keeps the focus itself until the user clicks into a control.
+  return false;
 }
 
 void MainWindow::SortControls() {
@@ -263,6 +266,10 @@ bool MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& 
       return true;
     case WM_CLOSE:
       EndDialog(IDOK);
+      return true;
+    case WM_SETFOCUS:
+      // Handled here, so the dialog manager does not pass the focus on to the first value field
+      // with its text selected (at every activation after Apply disabled the focused button).
       return true;
     case WM_DESTROY:
       // The monitor's block is let go of with the window; so is the library.

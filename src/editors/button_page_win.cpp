@@ -57,12 +57,6 @@ void ButtonPage::FindRows() {
   }
 }
 
-bool ButtonPage::OnInit() {
-  if (!SkinnedDialog::OnInit()) return false;
-  Refresh();
-  return true;
-}
-
 void ButtonPage::Refresh() {
   if (!m_hwnd) return;
   ShowHandedness();

@@ -23,11 +23,11 @@ class ButtonPage final : public skin::ConfiguratorPage, private IButtonDialogs {
   ButtonPage(ButtonMode mode, settings::SettingsImage& working, MacroStore& macros);
 
   ButtonMode Mode() const { return m_mode; }
-  // Labels, their enabled states and the handedness pair from the slot now current.
+  // Labels, their enabled states and the handedness pair from the slot now current; the host
+  // calls it once it has created the page.
   void Refresh() override;
 
  protected:
-  bool OnInit() override;
   void OnCommand(int id, int code, HWND control) override;
   void OnOk() override {}
   void OnCancel() override {}

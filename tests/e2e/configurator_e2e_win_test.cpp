@@ -28,6 +28,25 @@ constexpr DWORD kActionTimeoutMs = 30000;
 
 class ConfiguratorEndToEnd : public ConfiguratorSuite {};
 
+BOOL CALLBACK AddIfShowingASelection(HWND child, LPARAM found) {
+  char name[16] = {};
+  DWORD_PTR range = 0;
+  if (::GetClassNameA(child, name, sizeof name) && ::lstrcmpiA(name, "Edit") == 0 &&
+      ::IsWindowVisible(child) &&
+      ::SendMessageTimeoutA(child, EM_GETSEL, 0, 0, SMTO_ABORTIFHUNG, 1000, &range) &&
+      LOWORD(range) != HIWORD(range)) {
+    reinterpret_cast<std::vector<HWND>*>(found)->push_back(child);
+  }
+  return TRUE;
+}
+
+// The value fields of window (its pages' included) whose text is shown selected.
+std::vector<HWND> FieldsShowingASelection(HWND window) {
+  std::vector<HWND> found;
+  ::EnumChildWindows(window, &AddIfShowingASelection, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
 TEST_F(ConfiguratorEndToEnd, WithoutTheMonitorTheSlotsComeFromTheFilesAndASecondCopyEndsAtOnce) {
   ASSERT_TRUE(::CreateDirectoryA(m_dir->File("config").c_str(), nullptr) ||
               ::GetLastError() == ERROR_ALREADY_EXISTS);
@@ -186,6 +205,40 @@ TEST_F(ConfiguratorEndToEnd, CancelAfterEditsLeavesFilesRegistryAndBlockAsTheyWe
   auto blockAfter = NewImage();
   ASSERT_TRUE(block.Read(*blockAfter));
   EXPECT_EQ(std::memcmp(blockBefore.get(), blockAfter.get(), sizeof(SettingsImage)), 0);
+}
+
+TEST_F(ConfiguratorEndToEnd, NoValueFieldShowsItsTextSelectedAtStartNorWhenTheWindowComesBack) {
+  HWND window = StartConfigurator();
+  ASSERT_NE(window, nullptr);
+  testing::Pump(500);
+  EXPECT_TRUE(FieldsShowingASelection(window).empty()) << "at start";
+  // Apply disables the button that holds the focus, so no control keeps it.
+  Click(window, "Apply");
+  testing::Pump(500);
+
+  // Away to another window and back: the window takes the focus again.
+  HWND other = ::CreateWindowExA(0, "STATIC", "elsewhere", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50,
+                                 nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(other, nullptr);
+  ::SetForegroundWindow(other);
+  testing::Pump(300);
+  ::SetForegroundWindow(window);
+  testing::Pump(500);
+  EXPECT_TRUE(FieldsShowingASelection(window).empty()) << "after coming back";
+  ::DestroyWindow(other);
+}
+
+TEST_F(ConfiguratorEndToEnd, PagesShownAtStartShowNothingButWhatTheLoadedCopyHolds) {
+  // A damaged slot gives the pages no record: they show no values, not those of an empty image.
+  ASSERT_TRUE(::WritePrivateProfileStringA("Setting", "CurrentProfile", "9",
+                                           m_dir->File("config.ini").c_str()));
+  HWND window = StartConfigurator();
+  ASSERT_NE(window, nullptr);
+  for (const char* field : {"CpiSettingValue1", "CpiSettingValue2", "CpiSettingValue3"}) {
+    HWND edit = PageChildAt(window, PageControl(skin::WindowId::SensitivityPage, field));
+    ASSERT_NE(edit, nullptr) << field;
+    EXPECT_EQ(TextOf(edit), "") << field;
+  }
 }
 
 }  // namespace
