@@ -93,6 +93,9 @@ bool ReflectToControl(HWND parent, UINT message, WPARAM wParam, LPARAM lParam, L
                           message == WM_COMPAREITEM || message == WM_DELETEITEM ||
                           message == WM_NOTIFY;
   if (structured && lParam == 0) return false;
+  // The system carries WM_NOTIFY's structure to no other thread or process: sent from one,
+  // its pointer names memory that is not ours to read.
+  if (message == WM_NOTIFY && ::InSendMessage()) return false;
   if ((message == WM_DRAWITEM || message == WM_MEASUREITEM) &&
       reinterpret_cast<const UINT*>(lParam)[0] == ODT_MENU) {
     return RouteMenuItem(message, lParam, result);

@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/control_win.h"
@@ -171,6 +173,28 @@ TEST(Reflection, DrawItemReachesTheControlAndNotificationsStillReachTheParent) {
   ::SendMessageW(parent.Hwnd(), WM_DRAWITEM, 7, reinterpret_cast<LPARAM>(&forged));
   EXPECT_EQ(button.Drawn, drawn);
   EXPECT_EQ(std::count(parent.Seen.begin(), parent.Seen.end(), static_cast<UINT>(WM_DRAWITEM)), 1);
+}
+
+// The system hands WM_NOTIFY's pointer over unchanged, even from another process, where it
+// points at nothing of ours: an address reserved with no access stands for one.
+TEST(Reflection, NotificationSentFromAnotherThreadIsNotReadAsOurs) {
+  ParentWindow parent;
+  ASSERT_TRUE(parent.Create());
+  DrawnButton button;
+  ASSERT_TRUE(button.Create(parent.Hwnd(), L"BUTTON", "", WS_VISIBLE | BS_OWNERDRAW,
+                            RECT{10, 10, 90, 40}, 7));
+  void* foreign = ::VirtualAlloc(nullptr, 4096, MEM_RESERVE, PAGE_NOACCESS);
+  ASSERT_NE(foreign, nullptr);
+  std::atomic<bool> answered = false;
+  std::thread sender([&] {
+    DWORD_PTR result = 0;
+    answered = ::SendMessageTimeoutW(parent.Hwnd(), WM_NOTIFY, 7, reinterpret_cast<LPARAM>(foreign),
+                                     SMTO_NORMAL, 10000, &result) != 0;
+  });
+  EXPECT_TRUE(testing::PumpUntil([&] { return answered.load(); }, 20000));
+  sender.join();
+  EXPECT_EQ(std::count(parent.Seen.begin(), parent.Seen.end(), static_cast<UINT>(WM_NOTIFY)), 1);
+  ::VirtualFree(foreign, 0, MEM_RELEASE);
 }
 
 class CountingItem final : public MenuItemDrawer {
