@@ -197,6 +197,33 @@ TEST(Reflection, NotificationSentFromAnotherThreadIsNotReadAsOurs) {
   ::VirtualFree(foreign, 0, MEM_RELEASE);
 }
 
+// The reflected message's name is known to every process, which may post it to a control with
+// any wParam: only a call the parent is making is taken.
+TEST(Reflection, APostedReflectedCallIsNotTaken) {
+  ParentWindow parent;
+  ASSERT_TRUE(parent.Create());
+  DrawnButton button;
+  ASSERT_TRUE(button.Create(parent.Hwnd(), L"BUTTON", "", WS_VISIBLE | BS_OWNERDRAW,
+                            RECT{10, 10, 90, 40}, 7));
+  testing::Pump(50);
+  void* foreign = ::VirtualAlloc(nullptr, 4096, MEM_RESERVE, PAGE_NOACCESS);
+  ASSERT_NE(foreign, nullptr);
+  DRAWITEMSTRUCT item{};
+  item.CtlType = ODT_BUTTON;
+  item.CtlID = 7;
+  item.hwndItem = button.Hwnd();
+  ReflectedCall forged{WM_DRAWITEM, 7, reinterpret_cast<LPARAM>(&item), 0, false};
+  for (void* call : {static_cast<void*>(&forged), foreign}) {
+    const int drawn = button.Drawn;
+    ASSERT_TRUE(
+        ::PostMessageW(button.Hwnd(), ReflectedMessage(), reinterpret_cast<WPARAM>(call), 0));
+    testing::Pump(50);
+    EXPECT_EQ(button.Drawn, drawn);
+  }
+  EXPECT_FALSE(forged.Handled);
+  ::VirtualFree(foreign, 0, MEM_RELEASE);
+}
+
 class CountingItem final : public MenuItemDrawer {
  public:
   int Measured = 0;
