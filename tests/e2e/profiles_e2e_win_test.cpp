@@ -103,7 +103,10 @@ class ProfilesEndToEnd : public ::testing::Test {
     }
   }
 
-  static void Click(std::string_view name) { e2e::Click(s_window, name); }
+  static void Click(std::string_view name) {
+    ASSERT_TRUE(ClickAt(s_window, MainControl(name), MouseButton::kLeft, Press::kOnceCaptured))
+        << name;
+  }
   static void SelectSlot(int slot) {
     Click(SlotName(slot));
     ASSERT_TRUE(WaitUntil([&] { return HighlightedSlot(s_window) == slot; }));
@@ -142,13 +145,15 @@ TEST_F(ProfilesEndToEnd, NameAndBrowsedGameShowAtOnceAndReachFilesAndTheGameWatc
   ASSERT_TRUE(testing::TypeText(L"Sniper Elite 4 - Long Range Practice Map"));
   const std::string name = "Sniper Elite 4 - Long Range Prac";
   EXPECT_TRUE(WaitUntil([&] { return FieldText(dialog, kDialog, kName) == name; }));
-  ASSERT_TRUE(ClickAt(dialog, ControlIn(kDialog, "browser1")));
+  ASSERT_TRUE(
+      ClickAt(dialog, ControlIn(kDialog, "browser1"), MouseButton::kLeft, Press::kOnceCaptured));
   HWND browse = WaitForOwned(dialog, kActionTimeoutMs);
   ASSERT_NE(browse, nullptr);
   ASSERT_NO_FATAL_FAILURE(ChooseInFileDialog(browse, game));
   EXPECT_TRUE(WaitUntil([&] { return FieldText(dialog, kDialog, kPath) == game; }));
   EXPECT_TRUE(::IsWindowVisible(dialog)) << "Enter or Escape closed the dialog";
-  ASSERT_TRUE(ClickAt(dialog, ControlIn(kDialog, "BUTTON_OK")));
+  ASSERT_TRUE(
+      ClickAt(dialog, ControlIn(kDialog, "BUTTON_OK"), MouseButton::kLeft, Press::kOnceCaptured));
   ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(dialog); }));
   EXPECT_EQ(Label(2), name);
   EXPECT_TRUE(FileBytes(slotFile) == fileBefore) << "stored before Apply";
@@ -162,11 +167,13 @@ TEST_F(ProfilesEndToEnd, NameAndBrowsedGameShowAtOnceAndReachFilesAndTheGameWatc
   const std::string tooLong = "C:\\" + std::string(520, 'x') + ".exe";
   HWND pathField = ChildAt(dialog, ControlIn(kDialog, kPath));
   ::SendMessageA(pathField, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(tooLong.c_str()));
-  ASSERT_TRUE(ClickAt(dialog, ControlIn(kDialog, "BUTTON_OK")));
+  ASSERT_TRUE(
+      ClickAt(dialog, ControlIn(kDialog, "BUTTON_OK"), MouseButton::kLeft, Press::kOnceCaptured));
   EXPECT_TRUE(WaitUntil([&] {
     return ::SendMessageA(pathField, EM_GETSEL, 0, 0) == MAKELONG(0, tooLong.size());
   })) << "a path the record cannot hold was taken";
-  ASSERT_TRUE(ClickAt(dialog, ControlIn(kDialog, "BUTTON_Cancel")));
+  ASSERT_TRUE(ClickAt(dialog, ControlIn(kDialog, "BUTTON_Cancel"), MouseButton::kLeft,
+                      Press::kOnceCaptured));
   ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(dialog); }));
   EXPECT_EQ(Label(2), name);
 

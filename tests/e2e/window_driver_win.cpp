@@ -12,8 +12,7 @@ namespace karvo::e2e {
 namespace {
 
 constexpr DWORD kSettleMs = 100;
-constexpr DWORD kCaptureWaitMs = 5000;  // bounds against hangs, never measured
-constexpr DWORD kTimeoutMs = 30000;
+constexpr DWORD kTimeoutMs = 30000;  // bounds against hangs, never measured
 constexpr UINT kTextTimeoutMs = 5000;
 
 GUITHREADINFO ThreadState(HWND window) {
@@ -97,28 +96,28 @@ HWND ControlAt(HWND window, const skin::SkinLayout& layout) {
   return found;
 }
 
-bool ClickScreen(POINT at, MouseButton button) {
+bool ClickScreen(POINT at, MouseButton button, Press press) {
   if (!testing::MoveMouse(at)) return false;
   HWND under = ::WindowFromPoint(at);
-  if (TakesCaptureOnHover(under)) {
+  if (press == Press::kOnceCaptured && TakesCaptureOnHover(under)) {
     // Pressed early, the press goes to whatever held the capture; pressed late, it is the same
     // click: so the wait's outcome does not matter.
-    (void)testing::WaitFor([&] { return ThreadState(under).hwndCapture == under; }, kCaptureWaitMs);
+    (void)testing::WaitFor([&] { return ThreadState(under).hwndCapture == under; }, kTimeoutMs);
   }
   const bool right = button == MouseButton::kRight;
   return right ? testing::PressRight(true) && testing::PressRight(false)
                : testing::PressLeft(true) && testing::PressLeft(false);
 }
 
-bool ClickPoint(HWND window, POINT client, MouseButton button) {
-  if (!::ClientToScreen(window, &client) || !ClickScreen(client, button)) return false;
+bool ClickPoint(HWND window, POINT client, MouseButton button, Press press) {
+  if (!::ClientToScreen(window, &client) || !ClickScreen(client, button, press)) return false;
   testing::Pump(kSettleMs);
   return button == MouseButton::kRight || testing::MoveMouse({0, 0});
 }
 
-bool ClickAt(HWND window, const skin::SkinLayout& control, MouseButton button) {
+bool ClickAt(HWND window, const skin::SkinLayout& control, MouseButton button, Press press) {
   if (control.Name[0] == '\0') return false;
-  return ClickPoint(window, Middle(control), button);
+  return ClickPoint(window, Middle(control), button, press);
 }
 
 HWND WaitForOwned(HWND owner, DWORD timeoutMs, const char* windowClass) {

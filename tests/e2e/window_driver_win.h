@@ -33,17 +33,22 @@ HWND ChildAt(HWND window, const skin::SkinLayout& layout);
 HWND ControlAt(HWND window, const skin::SkinLayout& layout);
 
 enum class MouseButton { kLeft, kRight };
-// A real click at a screen point. Over a skinned button the press waits until the button has
-// taken the mouse capture, as it does when the pointer comes over it: before, the press could
-// go to whatever held the capture.
-[[nodiscard]] bool ClickScreen(POINT at, MouseButton button = MouseButton::kLeft);
+// kOnceCaptured: over a skinned button the press waits until the button has taken the mouse
+// capture, as it does when the pointer comes over it (before, the press could go to whatever
+// held the capture). Not for every button: pressed into its hover, the program dialog's browse
+// button opens the file dialog, and a click on the program dialog's OK after it is lost.
+enum class Press { kAtOnce, kOnceCaptured };
+// A real click at a screen point.
+[[nodiscard]] bool ClickScreen(POINT at, MouseButton button = MouseButton::kLeft,
+                               Press press = Press::kAtOnce);
 // A real click at a point of a window's client area, given time to be handled. After a left
 // click the pointer leaves, so that no hover look or tooltip stays on what is looked at next;
 // after a right click it stays where the menu opens.
-[[nodiscard]] bool ClickPoint(HWND window, POINT client, MouseButton button = MouseButton::kLeft);
+[[nodiscard]] bool ClickPoint(HWND window, POINT client, MouseButton button = MouseButton::kLeft,
+                              Press press = Press::kAtOnce);
 // The same in the middle of a control's rectangle; false for the empty layout of no control.
 [[nodiscard]] bool ClickAt(HWND window, const skin::SkinLayout& control,
-                           MouseButton button = MouseButton::kLeft);
+                           MouseButton button = MouseButton::kLeft, Press press = Press::kAtOnce);
 
 // A visible window owned by owner, of the class windowClass (any class for nullptr: the
 // tooltips of the owner's buttons are owned by it too); nullptr when none came within timeoutMs.
