@@ -23,6 +23,7 @@
 #include "skin/skin_layout.h"
 #include "skin/window_layouts.h"
 #include "tests/e2e/transfer_suite_win.h"
+#include "tests/e2e/window_driver_win.h"
 #include "tests/support/child_process_win.h"
 #include "tests/support/pump_win.h"
 
@@ -110,16 +111,6 @@ void WriteFullProfiles(const e2e::InstallDir& dir) {
   }
 }
 
-HWND ChildAt(HWND window, std::string_view name) {
-  for (const skin::ControlSpec& control : skin::kMainWindowControls) {
-    const skin::SkinLayout layout = skin::ParseLayout(control.Layout);
-    if (name != layout.Name) continue;
-    const POINT middle{(layout.Left + layout.Right) / 2, (layout.Top + layout.Bottom) / 2};
-    return ::ChildWindowFromPointEx(window, middle, CWP_SKIPINVISIBLE);
-  }
-  return nullptr;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -187,8 +178,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "configurator bench: the configurator did not come up\n");
     return 1;
   }
-  HWND apply = ChildAt(window, "Apply");
-  HWND ok = ChildAt(window, "OK");
+  HWND apply = e2e::ChildAt(window, e2e::ControlIn(skin::kMainWindowControls, "Apply"));
+  HWND ok = e2e::ChildAt(window, e2e::ControlIn(skin::kMainWindowControls, "OK"));
   // The library file the apply rewrites tells that a click reached Apply at all.
   const std::string library = dir.File("config\\sequence.dat");
   ::DeleteFileA(library.c_str());

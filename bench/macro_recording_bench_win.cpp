@@ -26,6 +26,7 @@
 #include "tests/e2e/macro_manager_driver_win.h"
 #include "tests/e2e/transfer_suite_win.h"
 #include "tests/support/child_process_win.h"
+#include "tests/support/input_win.h"
 #include "tests/support/pump_win.h"
 
 namespace {
@@ -89,19 +90,19 @@ bool Record(const e2e::InstallDir& dir, const std::vector<Sent>& schedule,
   HWND main = e2e::WaitForTitle(platform::kConfiguratorTitle, kTimeoutMs);
   if (!main) return Fail("the configurator did not show");
   ::SetForegroundWindow(main);
-  if (!e2e::ClickControl(main, e2e::ControlIn(skin::kMainWindowControls, "Macro Manager"))) {
+  if (!e2e::ClickAt(main, e2e::ControlIn(skin::kMainWindowControls, "Macro Manager"))) {
     return Fail("no click on the macro manager button");
   }
   HWND manager = e2e::WaitForTitle(editors::kMacroManagerTitle, kTimeoutMs);
   if (!manager) return Fail("the macro manager did not show");
   ::SetForegroundWindow(manager);
-  HWND names = e2e::ManagerChild(manager, e2e::ManagerControl("Macro_List_MacroName"));
-  HWND events = e2e::ManagerChild(manager, e2e::EditorControl("Action_List_key_sequence"));
-  if (!e2e::ClickControl(manager, e2e::ManagerControl("BUTTON_New")) ||
-      !e2e::TypeKeys({'B', 'E', 'N', 'C', 'H', VK_RETURN}) ||
+  HWND names = e2e::ControlAt(manager, e2e::ManagerControl("Macro_List_MacroName"));
+  HWND events = e2e::ControlAt(manager, e2e::EditorControl("Action_List_key_sequence"));
+  if (!e2e::ClickAt(manager, e2e::ManagerControl("BUTTON_New")) ||
+      !karvo::testing::TypeKeys({'B', 'E', 'N', 'C', 'H', VK_RETURN}) ||
       !karvo::testing::WaitFor([&] { return e2e::ListValues(names).size() == 1; }, kTimeoutMs) ||
-      !e2e::ClickControl(manager, e2e::EditorControl("Record_Delay_ON_OFF")) ||
-      !e2e::ClickControl(manager, e2e::EditorControl("BUTTON_Start_Record")) ||
+      !e2e::ClickAt(manager, e2e::EditorControl("Record_Delay_ON_OFF")) ||
+      !e2e::ClickAt(manager, e2e::EditorControl("BUTTON_Start_Record")) ||
       !karvo::testing::WaitFor([&] { return !::IsWindowEnabled(names); }, kTimeoutMs)) {
     return Fail("the recording did not start");
   }
@@ -113,7 +114,8 @@ bool Record(const e2e::InstallDir& dir, const std::vector<Sent>& schedule,
     // The system stamps the key as the send begins; the send itself may wait for the
     // recorder's hook.
     const double before = NowMs();
-    if (!e2e::PressKey(event.VirtualKey, event.Down)) return Fail("SendInput refused a key");
+    if (!karvo::testing::HoldKey(event.VirtualKey, event.Down))
+      return Fail("SendInput refused a key");
     sentAt.push_back(before);
     next = before + event.IntervalMs;
   }
@@ -123,9 +125,9 @@ bool Record(const e2e::InstallDir& dir, const std::vector<Sent>& schedule,
   const std::size_t lines = 2 * schedule.size() - 1;
   if (!karvo::testing::WaitFor([&] { return e2e::ListValues(events).size() >= lines; },
                                kTimeoutMs) ||
-      !e2e::ClickControl(manager, e2e::EditorControl("BUTTON_Start_Record")) ||
+      !e2e::ClickAt(manager, e2e::EditorControl("BUTTON_Start_Record")) ||
       !karvo::testing::WaitFor([&] { return ::IsWindowEnabled(names) != FALSE; }, kTimeoutMs) ||
-      !e2e::ClickControl(manager, e2e::ManagerControl("BUTTON_OK")) ||
+      !e2e::ClickAt(manager, e2e::ManagerControl("BUTTON_OK")) ||
       !karvo::testing::WaitFor([&] { return !::IsWindow(manager); }, kTimeoutMs)) {
     return Fail("the recording did not end and save");
   }

@@ -14,6 +14,10 @@ namespace karvo::platform {
 namespace {
 constexpr UINT_PTR kSubclassId = 1;
 
+// The reflected call this thread is making. Any process may post the registered message with
+// any wParam; only this call's address is taken as one.
+thread_local ReflectedCall* t_reflecting = nullptr;
+
 // The control a parent's message is about, or nullptr when it names none.
 HWND ControlOf(HWND parent, UINT message, LPARAM lParam) {
   switch (message) {
@@ -93,6 +97,9 @@ bool ReflectToControl(HWND parent, UINT message, WPARAM wParam, LPARAM lParam, L
                           message == WM_COMPAREITEM || message == WM_DELETEITEM ||
                           message == WM_NOTIFY;
   if (structured && lParam == 0) return false;
+  // The system carries WM_NOTIFY's structure to no other thread or process: sent from one,
+  // its pointer names memory that is not ours to read.
+  if (message == WM_NOTIFY && ::InSendMessage()) return false;
   if ((message == WM_DRAWITEM || message == WM_MEASUREITEM) &&
       reinterpret_cast<const UINT*>(lParam)[0] == ODT_MENU) {
     return RouteMenuItem(message, lParam, result);
@@ -102,7 +109,9 @@ bool ReflectToControl(HWND parent, UINT message, WPARAM wParam, LPARAM lParam, L
     return false;
   }
   ReflectedCall call{message, wParam, lParam, 0, false};
+  ReflectedCall* const outer = std::exchange(t_reflecting, &call);
   ::SendMessageW(control, ReflectedMessage(), reinterpret_cast<WPARAM>(&call), 0);
+  t_reflecting = outer;
   if (!call.Handled) return false;
   result = call.Result;
   return true;
@@ -195,9 +204,9 @@ LRESULT CALLBACK SubclassedControl::SubclassProc(HWND hwnd, UINT message, WPARAM
   auto* self = reinterpret_cast<SubclassedControl*>(refData);
   LRESULT result = 0;
   if (message == ReflectedMessage() && message != 0) {
-    // Only ReflectToControl sends it, from this process, with its call on the stack.
+    // Only ReflectToControl sends it, from this thread, with its call on the stack.
     auto* call = reinterpret_cast<ReflectedCall*>(wParam);
-    if (!call || ::InSendMessage()) return 0;
+    if (!call || call != t_reflecting || ::InSendMessage()) return 0;
     if (!RunGuarded("reflected message", [&] { call->Handled = self->OnReflected(*call); })) {
       call->Handled = false;
     }

@@ -107,7 +107,7 @@ class ButtonsEndToEnd : public ::testing::Test {
   }
 
   static HWND Label(WindowId page, int button) {
-    return PageChildAt(s_window, PageControl(page, LabelName(button)));
+    return ControlAt(s_window, PageControl(page, LabelName(button)));
   }
 
   // Opens the catalogue of a Mode1 label with a real click, the label's picture showing while
@@ -123,7 +123,7 @@ class ButtonsEndToEnd : public ::testing::Test {
     const std::size_t pictureRow = skin::RowNamed(page.Controls, pictureName);
     EXPECT_TRUE(testing::WaitFor(
         [&] {
-          HWND shown = PageChildAt(s_window, PageControl(WindowId::ButtonPageMode1, pictureName));
+          HWND shown = ControlAt(s_window, PageControl(WindowId::ButtonPageMode1, pictureName));
           return shown &&
                  ::GetDlgCtrlID(shown) == skin::ControlIdOf(page.Controls[pictureRow], pictureRow);
         },
@@ -144,15 +144,17 @@ class ButtonsEndToEnd : public ::testing::Test {
         ::UnionRect(&area, &window, &opened);
         Shoot(area, shot);
       }
-      ClickScreen(MenuEntryCentre(menu, catalogue.Entries, catalogue.ItemWidth, entry));
+      ASSERT_TRUE(
+          ClickScreen(MenuEntryCentre(menu, catalogue.Entries, catalogue.ItemWidth, entry)));
       return;
     }
-    ClickScreen(MenuEntryCentre(menu, catalogue.Entries, catalogue.ItemWidth, submenu));
+    ASSERT_TRUE(
+        ClickScreen(MenuEntryCentre(menu, catalogue.Entries, catalogue.ItemWidth, submenu)));
     HWND sub = WaitForMenu(menu, kActionMs);
     ASSERT_NE(sub, nullptr) << "no submenu " << submenu;
     for (const skin::MenuEntry& e : catalogue.Entries) {
       if (e.Text.Bytes != submenu) continue;
-      ClickScreen(MenuEntryCentre(sub, e.Submenu, e.SubmenuItemWidth, entry));
+      ASSERT_TRUE(ClickScreen(MenuEntryCentre(sub, e.Submenu, e.SubmenuItemWidth, entry)));
     }
   }
 
@@ -208,10 +210,10 @@ TEST_F(ButtonsEndToEnd, ShortcutDialogCatchesEveryKeyAloneAndTheButtonPlaysTheCo
           << name << ", shown: " << TextOf(field);
     }
     for (const char* box : round.Boxes)
-      ClickAt(dialog, WindowControl(WindowId::ShortcutDialog, box));
+      ASSERT_TRUE(ClickAt(dialog, ControlIn(WindowId::ShortcutDialog, box)));
     EXPECT_TRUE(::IsWindowVisible(dialog)) << "a key closed the dialog";
     if (round.Button == 3) Shoot(WindowArea(dialog), "shortcut_dialog");
-    ClickAt(dialog, WindowControl(WindowId::ShortcutDialog, round.End));
+    ASSERT_TRUE(ClickAt(dialog, ControlIn(WindowId::ShortcutDialog, round.End)));
     ASSERT_TRUE(testing::WaitFor([&] { return !::IsWindow(dialog); }, kActionMs));
     EXPECT_TRUE(s_observer->Keys().empty()) << "a key got past the dialog's hook";
 
@@ -267,23 +269,23 @@ TEST_F(ButtonsEndToEnd, ProgramBrowsedForStartsWhenItsButtonIsPressed) {
   ::DeleteFileA(marker.c_str());
 
   ASSERT_NO_FATAL_FAILURE(Choose(5, "Start zuweisen"));
-  HWND dialog = WaitForOwnedDialog(s_window, kActionMs);
+  HWND dialog = WaitForOwned(s_window, kActionMs);
   ASSERT_NE(dialog, nullptr) << "no program dialog";
-  ClickAt(dialog, WindowControl(WindowId::ProgramDialog, "browser1"));
-  HWND open = WaitForOwnedDialog(dialog, kActionMs);
+  ASSERT_TRUE(ClickAt(dialog, ControlIn(WindowId::ProgramDialog, "browser1")));
+  HWND open = WaitForOwned(dialog, kActionMs);
   ASSERT_NE(open, nullptr) << "no open-file dialog";
   HWND name = ::GetDlgItem(open, cmb13) ? ::GetDlgItem(open, cmb13) : ::GetDlgItem(open, edt1);
   ASSERT_NE(name, nullptr);
   ::SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(program.c_str()));
-  ClickScreen([&] {
+  ASSERT_TRUE(ClickScreen([&] {
     const RECT r = WindowArea(::GetDlgItem(open, IDOK));
     return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-  }());
+  }()));
   ASSERT_TRUE(testing::WaitFor([&] { return !::IsWindow(open); }, kActionMs));
   HWND path = ::GetDlgItem(dialog, kFieldId);
   EXPECT_TRUE(testing::WaitFor([&] { return TextOf(path) == program; }, kActionMs)) << TextOf(path);
   Shoot(WindowArea(dialog), "program_dialog");
-  ClickAt(dialog, WindowControl(WindowId::ProgramDialog, "BUTTON_OK"));
+  ASSERT_TRUE(ClickAt(dialog, ControlIn(WindowId::ProgramDialog, "BUTTON_OK")));
   ASSERT_TRUE(testing::WaitFor([&] { return !::IsWindow(dialog); }, kActionMs));
   EXPECT_EQ(TextOf(Label(WindowId::ButtonPageMode1, 5)), "Starter.exe");
 
@@ -299,7 +301,7 @@ TEST_F(ButtonsEndToEnd, MediaFunctionFromASubmenuSendsTheMediaKeyAndHandednessIs
   EXPECT_TRUE(testing::WaitFor(
       [] { return TextOf(Label(WindowId::ButtonPageMode1, 6)) == "Wiedergabe/Pause"; }, kActionMs));
   // The handedness pair goes with the same apply.
-  ClickAt(s_window, PageControl(WindowId::ButtonPageMode1, "Leftt Handed Type"));
+  ASSERT_TRUE(ClickAt(s_window, PageControl(WindowId::ButtonPageMode1, "Leftt Handed Type")));
   Apply();
   ASSERT_TRUE(testing::WaitFor([] { return MouseCode(*s_dir, 6) == 28; }, kActionMs));
   SharedBlockClient block;
@@ -329,7 +331,7 @@ TEST_F(ButtonsEndToEnd, ModeSwitchOnButton4ClosesItOnTheMode2Page) {
   }
   EXPECT_EQ(TextOf(Label(WindowId::ButtonPageMode2, 3)), "Modusumschalter");
   Shoot(WindowArea(s_window), "mode2_page");
-  ClickAt(s_window, PageControl(WindowId::ButtonPageMode2, LabelName(3)));
+  ASSERT_TRUE(ClickAt(s_window, PageControl(WindowId::ButtonPageMode2, LabelName(3))));
   EXPECT_EQ(WaitForMenu(nullptr, 2000), nullptr) << "a closed button opened its catalogue";
 }
 

@@ -43,74 +43,9 @@ BOOL CALLBACK FindBox(HWND window, LPARAM param) {
   return search->Found ? FALSE : TRUE;
 }
 
-struct OwnedSearch {
-  HWND Owner;
-  HWND Found;
-  bool DialogsOnly = false;
-};
-
-BOOL CALLBACK FindOwned(HWND window, LPARAM param) {
-  auto* search = reinterpret_cast<OwnedSearch*>(param);
-  if (::GetWindow(window, GW_OWNER) != search->Owner || !::IsWindowVisible(window)) return TRUE;
-  char name[16] = {};
-  ::GetClassNameA(window, name, sizeof name);
-  if (search->DialogsOnly && std::strcmp(name, "#32770") != 0) return TRUE;
-  search->Found = window;
-  return FALSE;
-}
-
 }  // namespace
 
-skin::SkinLayout MainControl(std::string_view name) {
-  for (const skin::ControlSpec& control : skin::kMainWindowControls) {
-    const skin::SkinLayout layout = skin::ParseLayout(control.Layout);
-    if (name == layout.Name) return layout;
-  }
-  ADD_FAILURE() << "no control " << name;
-  return {};
-}
-
 std::string SlotName(int slot) { return "Profile " + std::to_string(slot + 1); }
-
-HWND ChildAt(HWND window, const skin::SkinLayout& layout) {
-  const POINT middle{(layout.Left + layout.Right) / 2, (layout.Top + layout.Bottom) / 2};
-  return ::ChildWindowFromPointEx(window, middle, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT);
-}
-
-HWND ControlAt(HWND window, const skin::SkinLayout& layout) {
-  POINT point{(layout.Left + layout.Right) / 2, (layout.Top + layout.Bottom) / 2};
-  HWND found = window;
-  for (int depth = 0; depth < 4; ++depth) {
-    HWND inner = ::ChildWindowFromPointEx(found, point, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT);
-    if (!inner || inner == found) break;
-    ::MapWindowPoints(found, inner, &point, 1);
-    found = inner;
-  }
-  return found;
-}
-
-HWND PageChildAt(HWND window, const skin::SkinLayout& layout) {
-  HWND page = ChildAt(window, layout);
-  if (!page || page == window) return nullptr;
-  RECT pageRect{};
-  ::GetWindowRect(page, &pageRect);
-  POINT middle{(layout.Left + layout.Right) / 2, (layout.Top + layout.Bottom) / 2};
-  ::ClientToScreen(window, &middle);
-  const POINT inPage{middle.x - pageRect.left, middle.y - pageRect.top};
-  return ::ChildWindowFromPointEx(page, inPage, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT);
-}
-
-std::string TextOf(HWND window) {
-  // Asked of the window itself: for another process's edit field GetWindowText gives only the
-  // caption the system keeps, not what the field holds.
-  char text[2048] = {};
-  DWORD_PTR copied = 0;
-  if (!::SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
-                             SMTO_ABORTIFHUNG, 5000, &copied)) {
-    return {};
-  }
-  return std::string(text, std::min<std::size_t>(copied, sizeof text - 1));
-}
 
 Shown StateShown(HWND window, const skin::SkinLayout& layout) {
   static const std::vector<testing::Pixels> kImages = [] {
@@ -161,39 +96,29 @@ int HighlightedSlot(HWND window) {
 }
 
 std::string LabelText(HWND window, int slot) {
-  char text[256] = {};
-  ::GetWindowTextA(ChildAt(window, MainControl(SlotName(slot) + " name")), text, sizeof text);
-  return text;
+  return TextOf(ChildAt(window, MainControl(SlotName(slot) + " name")));
 }
 
-void Click(HWND window, std::string_view name) { ClickAt(window, MainControl(name)); }
+skin::SkinLayout MainControl(std::string_view name) {
+  return ControlIn(skin::kMainWindowControls, name);
+}
 
-void ClickAt(HWND window, const skin::SkinLayout& layout) {
-  POINT point{(layout.Left + layout.Right) / 2, (layout.Top + layout.Bottom) / 2};
-  ASSERT_TRUE(::ClientToScreen(window, &point));
-  ASSERT_TRUE(testing::MoveMouse(point));
-  ASSERT_TRUE(testing::PressLeft(true));
-  ASSERT_TRUE(testing::PressLeft(false));
-  testing::Pump(100);
-  ASSERT_TRUE(testing::MoveMouse({0, 0}));
+void Click(HWND window, std::string_view name) {
+  EXPECT_TRUE(ClickAt(window, MainControl(name))) << "no click on " << name;
 }
 
 skin::SkinLayout PageControl(skin::WindowId page, std::string_view name) {
   const skin::WindowSpec& spec = skin::FindWindowSpec(page);
   const bool left =
       page == skin::WindowId::ButtonPageMode1 || page == skin::WindowId::ButtonPageMode2;
-  const std::size_t row = skin::RowNamed(spec.Controls, name);
-  if (row >= spec.Controls.size()) {
-    ADD_FAILURE() << "no control " << name;
-    return {};
-  }
+  skin::SkinLayout layout = ControlIn(spec.Controls, name);
+  if (layout.Name[0] == '\0') return {};
   skin::SkinLayout place{};
   for (const skin::ControlSpec& control : skin::kMainWindowControls) {
     if (control.Kind == skin::ControlKind::PageRect && (control.Value == 1) == left) {
       place = skin::ParseLayout(control.Layout);
     }
   }
-  skin::SkinLayout layout = skin::ParseLayout(spec.Controls[row].Layout);
   layout.Left += place.Left;
   layout.Right += place.Left;
   layout.Top += place.Top;
@@ -271,53 +196,21 @@ void DragThumb(HWND window, skin::WindowId page, std::string_view slider, int va
 }
 
 void TypeInto(HWND window, skin::WindowId page, std::string_view field, std::string_view text) {
-  const skin::SkinLayout layout = PageControl(page, field);
-  POINT point{(layout.Left + layout.Right) / 2, (layout.Top + layout.Bottom) / 2};
-  ASSERT_TRUE(::ClientToScreen(window, &point));
-  ASSERT_TRUE(testing::MoveMouse(point));
-  ASSERT_TRUE(testing::PressLeft(true));
-  ASSERT_TRUE(testing::PressLeft(false));
-  testing::Pump(100);
+  ASSERT_TRUE(ClickAt(window, PageControl(page, field))) << "no click on " << field;
   // End, then Shift+Home selects whatever the field held.
   ASSERT_TRUE(testing::TapKey(VK_END));
   ASSERT_TRUE(testing::HoldKey(VK_SHIFT, true));
   ASSERT_TRUE(testing::TapKey(VK_HOME));
   ASSERT_TRUE(testing::HoldKey(VK_SHIFT, false));
   ASSERT_TRUE(testing::TapKey(VK_DELETE));
-  for (char c : text) {
-    const SHORT key = ::VkKeyScanA(c);
-    ASSERT_NE(key, -1) << c;
-    const bool shift = (key & 0x100) != 0;
-    if (shift) {
-      ASSERT_TRUE(testing::HoldKey(VK_SHIFT, true));
-    }
-    ASSERT_TRUE(testing::TapKey(static_cast<WORD>(key & 0xFF)));
-    if (shift) {
-      ASSERT_TRUE(testing::HoldKey(VK_SHIFT, false));
-    }
-  }
+  ASSERT_TRUE(testing::TypeText(std::wstring(text.begin(), text.end())));
   testing::Pump(100);
-  ASSERT_TRUE(testing::MoveMouse({0, 0}));
-}
-
-skin::SkinLayout WindowControl(skin::WindowId window, std::string_view name) {
-  const skin::WindowSpec& spec = skin::FindWindowSpec(window);
-  const std::size_t row = skin::RowNamed(spec.Controls, name);
-  if (row < spec.Controls.size()) return skin::ParseLayout(spec.Controls[row].Layout);
-  ADD_FAILURE() << "no control " << name;
-  return {};
 }
 
 RECT WindowArea(HWND window) {
   RECT area{};
   ::GetWindowRect(window, &area);
   return area;
-}
-
-void ClickScreen(POINT at) {
-  ASSERT_TRUE(testing::MoveMouse(at));
-  ASSERT_TRUE(testing::PressLeft(true));
-  ASSERT_TRUE(testing::PressLeft(false));
 }
 
 HWND WaitForMenu(HWND except, DWORD timeoutMs) {
@@ -352,17 +245,6 @@ POINT MenuEntryCentre(HWND menu, const std::vector<skin::MenuEntry>& entries, in
   return {(frame.left + frame.right) / 2, y + (wanted ? heights[*wanted] / 2 : 0)};
 }
 
-HWND WaitForOwnedDialog(HWND owner, DWORD timeoutMs) {
-  OwnedSearch search{owner, nullptr, true};
-  testing::WaitFor(
-      [&] {
-        ::EnumWindows(&FindOwned, reinterpret_cast<LPARAM>(&search));
-        return search.Found != nullptr;
-      },
-      timeoutMs);
-  return search.Found;
-}
-
 std::vector<std::uint8_t> MouseButtonGroup(const InstallDir& dir, int s) {
   const std::optional<MouseState> state = ParseMouseState(Mousectl(dir, "state").output);
   if (!state || state->activeSlot < 0 || state->activeSlot >= settings::kProfileCount) return {};
@@ -395,12 +277,6 @@ std::map<std::string, std::string> RegistryValues(const char* subKey) {
   }
   ::RegCloseKey(key);
   return values;
-}
-
-HWND OwnedWindow(HWND owner) {
-  OwnedSearch search{owner, nullptr, false};
-  ::EnumWindows(FindOwned, reinterpret_cast<LPARAM>(&search));
-  return search.Found;
 }
 
 HWND DialogSaying(const char* text) {

@@ -15,6 +15,7 @@
 #include "skin/skin_layout.h"
 #include "skin/window_layouts.h"
 #include "tests/e2e/transfer_suite_win.h"
+#include "tests/e2e/window_driver_win.h"
 #include "tests/support/child_process_win.h"
 
 namespace karvo::e2e {
@@ -26,15 +27,6 @@ skin::SkinLayout MainControl(std::string_view name);
 skin::SkinLayout PageControl(skin::WindowId page, std::string_view name);
 // "Profile 1" .. "Profile 5" for slot 0..4.
 std::string SlotName(int slot);
-// The visible child window at the middle of a control's rectangle.
-HWND ChildAt(HWND window, const skin::SkinLayout& layout);
-// The innermost visible window there: a page's control rather than the page.
-HWND ControlAt(HWND window, const skin::SkinLayout& layout);
-// The visible page control at the middle of a PageControl rectangle, disabled or not.
-HWND PageChildAt(HWND window, const skin::SkinLayout& layout);
-// A window's text asked of the window itself (edit fields of another process keep theirs),
-// in the ANSI code page.
-std::string TextOf(HWND window);
 
 // Which of the main window's state images a control shows: the one its pixels on screen
 // differ least from, decoded from the installed program itself.
@@ -45,11 +37,9 @@ bool Selected(HWND window, std::string_view name);
 int HighlightedSlot(HWND window);
 // What a profile name label shows (its window text).
 std::string LabelText(HWND window, int slot);
-// A real click in the middle of a control; the pointer then leaves the window, so that no
-// hover look or tooltip stays on what the test looks at next.
+// A real click in the middle of a control of the main window (ClickAt); a failure of the
+// running test when it could not be done.
 void Click(HWND window, std::string_view name);
-// The same at a layout rectangle in window's client coordinates.
-void ClickAt(HWND window, const skin::SkinLayout& layout);
 
 // The thumb of a page's slider dragged with real input in `steps` moves to where `value`
 // stands, and let go there.
@@ -63,18 +53,12 @@ void TypeInto(HWND window, skin::WindowId page, std::string_view field, std::str
 // nullptr when it did not come within timeoutMs.
 HWND WaitForConfigurator(DWORD timeoutMs);
 
-// A control of a skinned window's table in its own client coordinates.
-skin::SkinLayout WindowControl(skin::WindowId window, std::string_view name);
 RECT WindowArea(HWND window);
-// A real click at a screen point.
-void ClickScreen(POINT at);
 // A visible popup menu window other than `except`; nullptr when none came within timeoutMs.
 HWND WaitForMenu(HWND except, DWORD timeoutMs);
 // The middle of the entry with text of an open skinned menu showing entries.
 POINT MenuEntryCentre(HWND menu, const std::vector<skin::MenuEntry>& entries, int itemWidth,
                       std::string_view text);
-// A visible dialog owned by owner; nullptr when none came within timeoutMs.
-HWND WaitForOwnedDialog(HWND owner, DWORD timeoutMs);
 // The three bytes of hardware slot s in the virtual mouse's button map of its active slot;
 // empty when they cannot be read.
 std::vector<std::uint8_t> MouseButtonGroup(const InstallDir& dir, int s);
@@ -82,8 +66,6 @@ std::vector<std::uint8_t> MouseButtonGroup(const InstallDir& dir, int s);
 std::string FileBytes(const std::string& path);
 // Every value of a key under HKEY_CURRENT_USER, name to data.
 std::map<std::string, std::string> RegistryValues(const char* subKey);
-// The visible window owned by owner (a modal dialog over it); nullptr when none shows.
-HWND OwnedWindow(HWND owner);
 // A top-level dialog (a message box, say) showing text in a static control.
 HWND DialogSaying(const char* text);
 

@@ -96,11 +96,11 @@ TEST_F(MacroManagerEndToEnd, ARecordedMacroPlaysItsKeysWithTheirPausesAsOftenAsI
   ASSERT_NE(m_monitor->Window(), nullptr);
   HWND manager = OpenManager();
   ASSERT_NE(manager, nullptr);
-  HWND names = ManagerChild(manager, ManagerControl("Macro_List_MacroName"));
-  HWND events = ManagerChild(manager, EditorControl("Action_List_key_sequence"));
+  HWND names = ControlAt(manager, ManagerControl("Macro_List_MacroName"));
+  HWND events = ControlAt(manager, EditorControl("Action_List_key_sequence"));
 
-  ASSERT_TRUE(ClickControl(manager, ManagerControl("BUTTON_New")));
-  ASSERT_TRUE(TypeKeys({'C', 'O', 'M', 'B', 'O', VK_RETURN}));
+  ASSERT_TRUE(ClickAt(manager, ManagerControl("BUTTON_New")));
+  ASSERT_TRUE(testing::TypeKeys({'C', 'O', 'M', 'B', 'O', VK_RETURN}));
   ASSERT_TRUE(Until([&] { return ListValues(names).size() == 1 && ListSelection(names) == 0; }));
 
   // While it records, nothing but the record button takes a click. The controls are found
@@ -111,16 +111,16 @@ TEST_F(MacroManagerEndToEnd, ARecordedMacroPlaysItsKeysWithTheirPausesAsOftenAsI
         ManagerControl("BUTTON_New"), ManagerControl("BUTTON_Delete"),
         ManagerControl("Macro_List_MacroName"), EditorControl("Record_Delay_ON_OFF"),
         EditorControl("Loop_times_ON_OFF"), EditorControl("Action_List_key_sequence")}) {
-    heldStill.push_back(ManagerChild(manager, control));
+    heldStill.push_back(ControlAt(manager, control));
   }
-  HWND record = ManagerChild(manager, EditorControl("BUTTON_Start_Record"));
+  HWND record = ControlAt(manager, EditorControl("BUTTON_Start_Record"));
   auto enabled = [&](bool expected) {
     return std::all_of(heldStill.begin(), heldStill.end(),
                        [&](HWND c) { return (::IsWindowEnabled(c) != FALSE) == expected; });
   };
   ASSERT_TRUE(enabled(true));
-  ASSERT_TRUE(ClickControl(manager, EditorControl("Record_Delay_ON_OFF")));
-  ASSERT_TRUE(ClickControl(manager, EditorControl("BUTTON_Start_Record")));
+  ASSERT_TRUE(ClickAt(manager, EditorControl("Record_Delay_ON_OFF")));
+  ASSERT_TRUE(ClickAt(manager, EditorControl("BUTTON_Start_Record")));
   ASSERT_TRUE(Until([&] { return enabled(false); }));
   EXPECT_TRUE(::IsWindowEnabled(record));
 
@@ -128,18 +128,18 @@ TEST_F(MacroManagerEndToEnd, ARecordedMacroPlaysItsKeysWithTheirPausesAsOftenAsI
   const std::pair<WORD, bool> typed[] = {{'A', true}, {'A', false}, {'B', true}, {'B', false}};
   const DWORD restsMs[] = {100, 700, 300, 0};
   for (std::size_t i = 0; i < std::size(typed); ++i) {
-    ASSERT_TRUE(PressKey(typed[i].first, typed[i].second));
+    ASSERT_TRUE(testing::HoldKey(typed[i].first, typed[i].second));
     ::Sleep(restsMs[i]);
   }
   ASSERT_TRUE(Until([&] { return ListValues(events).size() == 7; }));
-  ASSERT_TRUE(ClickControl(manager, EditorControl("BUTTON_Start_Record")));
+  ASSERT_TRUE(ClickAt(manager, EditorControl("BUTTON_Start_Record")));
   ASSERT_TRUE(Until([&] { return enabled(true); }));
 
   // A left click before the first event, from the context menu's mouse-event submenu.
   ASSERT_TRUE(ClickPoint(manager, EventLinePoint(0)));
-  ASSERT_TRUE(ClickPoint(manager, EventLinePoint(0), /*right=*/true));
+  ASSERT_TRUE(ClickPoint(manager, EventLinePoint(0), MouseButton::kRight));
   ASSERT_TRUE(Until([&] { return ::FindWindowA("#32768", nullptr) != nullptr; }));
-  ASSERT_TRUE(TypeKeys(
+  ASSERT_TRUE(testing::TypeKeys(
       {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RIGHT, VK_RIGHT, VK_DOWN, VK_DOWN, VK_RETURN}));
   ASSERT_TRUE(Until([&] { return ListValues(events).size() == 9; }));
   const std::vector<std::uint32_t> lines = {
@@ -151,20 +151,21 @@ TEST_F(MacroManagerEndToEnd, ARecordedMacroPlaysItsKeysWithTheirPausesAsOftenAsI
   EXPECT_EQ(ListValues(events), lines);
 
   // Loop three times; 300 is more than the field allows and is written back as 255.
-  ASSERT_TRUE(ClickControl(manager, EditorControl("Loop_times_ON_OFF")));
-  HWND count = ManagerChild(manager, EditorControl("EDIT_loop_Times"));
-  ASSERT_TRUE(ClickControl(manager, EditorControl("EDIT_loop_Times")));
+  ASSERT_TRUE(ClickAt(manager, EditorControl("Loop_times_ON_OFF")));
+  HWND count = ControlAt(manager, EditorControl("EDIT_loop_Times"));
+  ASSERT_TRUE(ClickAt(manager, EditorControl("EDIT_loop_Times")));
   // The field's whole text selected (End, then Shift+Home) and typed over.
   auto retype = [&](std::vector<WORD> keys) {
-    return TypeKeys({VK_END}) && PressKey(VK_SHIFT, true) && TypeKeys({VK_HOME}) &&
-           PressKey(VK_SHIFT, false) && TypeKeys(keys);
+    return testing::TypeKeys({VK_END}) && testing::HoldKey(VK_SHIFT, true) &&
+           testing::TypeKeys({VK_HOME}) && testing::HoldKey(VK_SHIFT, false) &&
+           testing::TypeKeys(keys);
   };
   ASSERT_TRUE(retype({'3', '0', '0'}));
   EXPECT_TRUE(Until([&] { return TextOf(count) == "255"; })) << TextOf(count);
   ASSERT_TRUE(retype({'3'}));
   EXPECT_TRUE(Until([&] { return TextOf(count) == "3"; })) << TextOf(count);
 
-  ASSERT_TRUE(ClickControl(manager, ManagerControl("BUTTON_OK")));
+  ASSERT_TRUE(ClickAt(manager, ManagerControl("BUTTON_OK")));
   ASSERT_TRUE(Until([&] { return !::IsWindow(manager); }));
   const editors::MacroList library = Library();
   ASSERT_EQ(library.size(), 1u);
@@ -240,23 +241,23 @@ TEST_F(MacroManagerEndToEnd, OnlyItsButtonsEndTheManagerAndItsDialogsAndTheClose
   ASSERT_NE(manager, nullptr);
   // As the configurator saved it at its start.
   const std::string file = FileBytes(path);
-  HWND names = ManagerChild(manager, ManagerControl("Macro_List_MacroName"));
+  HWND names = ControlAt(manager, ManagerControl("Macro_List_MacroName"));
   ASSERT_EQ(ListValues(names).size(), 2u);
   EXPECT_EQ(ListSelection(names), 0);
 
-  ASSERT_TRUE(TypeKeys({VK_RETURN, VK_ESCAPE, VK_SPACE}));
+  ASSERT_TRUE(testing::TypeKeys({VK_RETURN, VK_ESCAPE, VK_SPACE}));
   testing::Pump(300);
   EXPECT_TRUE(::IsWindowVisible(manager));
 
   // The deletion is asked first; only the dialog's buttons answer.
   auto deleteAnswering = [&](std::string_view button) {
-    ASSERT_TRUE(ClickControl(manager, ManagerControl("BUTTON_Delete")));
+    ASSERT_TRUE(ClickAt(manager, ManagerControl("BUTTON_Delete")));
     HWND confirm = nullptr;
-    ASSERT_TRUE(Until([&] { return (confirm = OwnedDialog(manager)) != nullptr; }));
-    ASSERT_TRUE(TypeKeys({VK_RETURN, VK_ESCAPE}));
+    ASSERT_TRUE(Until([&] { return (confirm = WaitForOwned(manager)) != nullptr; }));
+    ASSERT_TRUE(testing::TypeKeys({VK_RETURN, VK_ESCAPE}));
     testing::Pump(300);
     ASSERT_TRUE(::IsWindowVisible(confirm));
-    ASSERT_TRUE(ClickControl(confirm, ControlIn(skin::kSmallDialogControls, button)));
+    ASSERT_TRUE(ClickAt(confirm, ControlIn(skin::kSmallDialogControls, button)));
     ASSERT_TRUE(Until([&] { return !::IsWindow(confirm); }));
   };
   deleteAnswering("BUTTON_CANCEL");
@@ -266,12 +267,12 @@ TEST_F(MacroManagerEndToEnd, OnlyItsButtonsEndTheManagerAndItsDialogsAndTheClose
   EXPECT_EQ(ListSelection(names), -1);
 
   // The close button keeps the deletion in memory and the file as it was.
-  ASSERT_TRUE(ClickControl(manager, ManagerControl("Exit")));
+  ASSERT_TRUE(ClickAt(manager, ManagerControl("Exit")));
   ASSERT_TRUE(Until([&] { return !::IsWindow(manager); }));
   EXPECT_EQ(FileBytes(path), file);
   manager = OpenManager();
   ASSERT_NE(manager, nullptr);
-  names = ManagerChild(manager, ManagerControl("Macro_List_MacroName"));
+  names = ControlAt(manager, ManagerControl("Macro_List_MacroName"));
   ASSERT_EQ(ListValues(names).size(), 1u);
 
   // With no macro left, recording and the context menu only show the notice.
@@ -279,25 +280,25 @@ TEST_F(MacroManagerEndToEnd, OnlyItsButtonsEndTheManagerAndItsDialogsAndTheClose
   ASSERT_TRUE(ListValues(names).empty());
   auto expectNotice = [&] {
     HWND notice = nullptr;
-    ASSERT_TRUE(Until([&] { return (notice = OwnedDialog(manager)) != nullptr; }));
-    ASSERT_TRUE(ClickControl(notice, ControlIn(skin::kSmallDialogControls, "Exit")));
+    ASSERT_TRUE(Until([&] { return (notice = WaitForOwned(manager)) != nullptr; }));
+    ASSERT_TRUE(ClickAt(notice, ControlIn(skin::kSmallDialogControls, "Exit")));
     ASSERT_TRUE(Until([&] { return !::IsWindow(notice); }));
   };
-  ASSERT_TRUE(ClickControl(manager, EditorControl("BUTTON_Start_Record")));
+  ASSERT_TRUE(ClickAt(manager, EditorControl("BUTTON_Start_Record")));
   ASSERT_NO_FATAL_FAILURE(expectNotice());
-  ASSERT_TRUE(ClickPoint(manager, EventLinePoint(0), /*right=*/true));
+  ASSERT_TRUE(ClickPoint(manager, EventLinePoint(0), MouseButton::kRight));
   ASSERT_TRUE(Until([&] { return ::FindWindowA("#32768", nullptr) != nullptr; }));
-  ASSERT_TRUE(TypeKeys({VK_DOWN, VK_RETURN}));
+  ASSERT_TRUE(testing::TypeKeys({VK_DOWN, VK_RETURN}));
   ASSERT_NO_FATAL_FAILURE(expectNotice());
-  EXPECT_TRUE(ListValues(ManagerChild(manager, EditorControl("Action_List_key_sequence"))).empty());
+  EXPECT_TRUE(ListValues(ControlAt(manager, EditorControl("Action_List_key_sequence"))).empty());
 
   // Cancel drops everything since the file was written: both macros are back.
-  ASSERT_TRUE(ClickControl(manager, ManagerControl("BUTTON_Cancel")));
+  ASSERT_TRUE(ClickAt(manager, ManagerControl("BUTTON_Cancel")));
   ASSERT_TRUE(Until([&] { return !::IsWindow(manager); }));
   EXPECT_EQ(FileBytes(path), file);
   manager = OpenManager();
   ASSERT_NE(manager, nullptr);
-  EXPECT_EQ(ListValues(ManagerChild(manager, ManagerControl("Macro_List_MacroName"))).size(), 2u);
+  EXPECT_EQ(ListValues(ControlAt(manager, ManagerControl("Macro_List_MacroName"))).size(), 2u);
 }
 
 }  // namespace

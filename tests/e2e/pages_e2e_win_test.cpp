@@ -249,20 +249,20 @@ TEST_F(PagesEndToEnd, AResetDeclinedChangesNothingAndAResetConfirmedRestoresAndA
   const Stored stored = Snapshot(*m_dir);
   ASSERT_EQ(Mousectl(*m_dir, "reports --clear").exitCode, 0u);
   const skin::SkinLayout reset = PageControl(WindowId::AdvancedPage, "BUTTON_RESET");
-  ClickAt(window, reset);
+  ASSERT_TRUE(ClickAt(window, reset));
   HWND confirm = nullptr;
-  ASSERT_TRUE(WaitUntil([&] { return (confirm = OwnedWindow(window)) != nullptr; }));
-  ClickAt(confirm, skin::ParseLayout("BUTTON_CANCEL,290,130,59,20,"));
-  ASSERT_TRUE(WaitUntil([&] { return OwnedWindow(window) == nullptr; }));
+  ASSERT_TRUE(WaitUntil([&] { return (confirm = WaitForOwned(window)) != nullptr; }));
+  ASSERT_TRUE(ClickAt(confirm, skin::ParseLayout("BUTTON_CANCEL,290,130,59,20,")));
+  ASSERT_TRUE(WaitUntil([&] { return WaitForOwned(window) == nullptr; }));
   testing::Pump(1000);
   ExpectUnchanged(stored, *m_dir);
   EXPECT_TRUE(SetReports(*m_dir).empty());
   EXPECT_EQ(HighlightedSlot(window), 3);
 
   // Confirmed: the monitor is told to restore the mouse's own defaults, and it does.
-  ClickAt(window, reset);
-  ASSERT_TRUE(WaitUntil([&] { return (confirm = OwnedWindow(window)) != nullptr; }));
-  ClickAt(confirm, skin::ParseLayout("BUTTON_OK,218,130,59,20,"));
+  ASSERT_TRUE(ClickAt(window, reset));
+  ASSERT_TRUE(WaitUntil([&] { return (confirm = WaitForOwned(window)) != nullptr; }));
+  ASSERT_TRUE(ClickAt(confirm, skin::ParseLayout("BUTTON_OK,218,130,59,20,")));
   const auto level = monitor::BuildLevelReport(monitor::kDefaultLevel);
   ASSERT_TRUE(WaitForReport(
       *m_dir, [&](const LoggedReport& r) { return r.isSet && Same(r, level); }, kActionTimeoutMs));
@@ -344,9 +344,9 @@ TEST_F(PagesEndToEnd, NoticeColourTransparencyAndMailAccountTakeEffectAfterApply
   HWND window = StartConfigurator();
   ASSERT_NE(window, nullptr);
   Click(window, "OSD");
-  ClickAt(window, PageControl(WindowId::OsdPage, "Profile"));
-  ClickAt(window, PageControl(WindowId::OsdPage, "yellow"));
-  ClickAt(window, PageControl(WindowId::OsdPage, "Transparency"));
+  ASSERT_TRUE(ClickAt(window, PageControl(WindowId::OsdPage, "Profile")));
+  ASSERT_TRUE(ClickAt(window, PageControl(WindowId::OsdPage, "yellow")));
+  ASSERT_TRUE(ClickAt(window, PageControl(WindowId::OsdPage, "Transparency")));
   ASSERT_NO_FATAL_FAILURE(ClickMenuItem(4, 10));
   TypeInto(window, WindowId::OsdPage, "Email Server", "localhost");
   TypeInto(window, WindowId::OsdPage, "Port Numer", std::to_string(secondPort));

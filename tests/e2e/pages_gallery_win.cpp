@@ -32,18 +32,6 @@ bool Capture(HWND hwnd, const std::string& path) {
   return false;
 }
 
-// The modal window the configurator shows over its main window, once it is there.
-HWND OwnedPopup(HWND owner) {
-  HWND found = nullptr;
-  hand::WaitFor(
-      [&] {
-        found = e2e::OwnedWindow(owner);
-        return found != nullptr;
-      },
-      kTimeoutMs);
-  return found;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -74,22 +62,20 @@ int main(int argc, char** argv) {
   }
   // The transparency menu hangs below its button, outside the window: the whole screen.
   const skin::SkinLayout button = e2e::PageControl(skin::WindowId::OsdPage, "Transparency");
-  POINT at{(button.Left + button.Right) / 2, (button.Top + button.Bottom) / 2};
+  POINT at = e2e::Middle(button);
   ::ClientToScreen(window, &at);
-  hand::MoveMouse(at);
-  hand::PressLeft(true);
-  hand::PressLeft(false);
+  ok = e2e::ClickScreen(at) && ok;
   hand::Pump(500);
   ok = Capture(::GetDesktopWindow(), out + "\\configurator_transparency_menu.bmp") && ok;
   hand::TapKey(VK_ESCAPE);
   hand::Pump(200);
 
   e2e::Click(window, "Advanced");
-  e2e::ClickAt(window, e2e::PageControl(skin::WindowId::AdvancedPage, "BUTTON_RESET"));
-  HWND confirm = OwnedPopup(window);
+  ok = e2e::ClickAt(window, e2e::PageControl(skin::WindowId::AdvancedPage, "BUTTON_RESET")) && ok;
+  HWND confirm = e2e::WaitForOwned(window, kTimeoutMs);
   if (confirm) {
     ok = Capture(confirm, out + "\\configurator_reset_confirmation.bmp") && ok;
-    e2e::ClickAt(confirm, skin::ParseLayout("BUTTON_CANCEL,290,130,59,20,"));
+    ok = e2e::ClickAt(confirm, skin::ParseLayout("BUTTON_CANCEL,290,130,59,20,")) && ok;
   } else {
     std::fprintf(stderr, "pages_gallery: no confirmation dialog\n");
     ok = false;

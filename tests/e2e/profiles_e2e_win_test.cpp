@@ -17,7 +17,6 @@
 #include "settings/profile_files.h"
 #include "settings/registry_win.h"
 #include "tests/e2e/configurator_driver_win.h"
-#include "tests/e2e/dialog_driver_win.h"
 #include "tests/e2e/transfer_suite_win.h"
 #include "tests/support/input_win.h"
 #include "tests/support/pump_win.h"
@@ -37,6 +36,11 @@ constexpr char kPath[] = "Gaming path to executeable";
 
 bool WaitUntil(const std::function<bool()>& done) {
   return testing::WaitFor(done, kActionTimeoutMs);
+}
+
+// What an edit field of a dialog's table holds.
+std::string FieldText(HWND dialog, WindowId window, std::string_view name) {
+  return TextOf(ChildAt(dialog, ControlIn(window, name)));
 }
 
 template <typename Report>
@@ -92,21 +96,24 @@ class ProfilesEndToEnd : public ::testing::Test {
       testing::CaptureScreen(screen).SaveBmp(
           std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + ".bmp");
     }
-    for (HWND dialog; (dialog = WaitForOwnedDialog(s_window, 0));) {
-      while (HWND inner = WaitForOwnedDialog(dialog, 0)) dialog = inner;
+    for (HWND dialog; (dialog = WaitForOwned(s_window, 0));) {
+      while (HWND inner = WaitForOwned(dialog, 0)) dialog = inner;
       ::PostMessageA(dialog, WM_CLOSE, 0, 0);
       if (!WaitUntil([&] { return !::IsWindow(dialog); })) break;
     }
   }
 
-  static void Click(std::string_view name) { ClickControl(s_window, WindowId::Main, name); }
+  static void Click(std::string_view name) {
+    ASSERT_TRUE(ClickAt(s_window, MainControl(name), MouseButton::kLeft, Press::kOnceCaptured))
+        << name;
+  }
   static void SelectSlot(int slot) {
     Click(SlotName(slot));
     ASSERT_TRUE(WaitUntil([&] { return HighlightedSlot(s_window) == slot; }));
   }
   static HWND Open(std::string_view command) {
     Click(command);
-    return WaitForOwnedDialog(s_window, kActionTimeoutMs);
+    return WaitForOwned(s_window, kActionTimeoutMs);
   }
   // What the configurator shows once it has handled everything before.
   static std::string Label(int slot) {
@@ -135,16 +142,18 @@ TEST_F(ProfilesEndToEnd, NameAndBrowsedGameShowAtOnceAndReachFilesAndTheGameWatc
   EXPECT_EQ(FieldText(dialog, kDialog, kName) + FieldText(dialog, kDialog, kPath), "");
   ASSERT_TRUE(testing::TapKey(VK_RETURN) && testing::TapKey(VK_ESCAPE));
   // The name field has the focus and takes 32 characters.
-  ASSERT_TRUE(TypeText(L"Sniper Elite 4 - Long Range Practice Map"));
+  ASSERT_TRUE(testing::TypeText(L"Sniper Elite 4 - Long Range Practice Map"));
   const std::string name = "Sniper Elite 4 - Long Range Prac";
   EXPECT_TRUE(WaitUntil([&] { return FieldText(dialog, kDialog, kName) == name; }));
-  ClickControl(dialog, kDialog, "browser1");
-  HWND browse = WaitForOwnedDialog(dialog, kActionTimeoutMs);
+  ASSERT_TRUE(
+      ClickAt(dialog, ControlIn(kDialog, "browser1"), MouseButton::kLeft, Press::kOnceCaptured));
+  HWND browse = WaitForOwned(dialog, kActionTimeoutMs);
   ASSERT_NE(browse, nullptr);
   ASSERT_NO_FATAL_FAILURE(ChooseInFileDialog(browse, game));
   EXPECT_TRUE(WaitUntil([&] { return FieldText(dialog, kDialog, kPath) == game; }));
   EXPECT_TRUE(::IsWindowVisible(dialog)) << "Enter or Escape closed the dialog";
-  ClickControl(dialog, kDialog, "BUTTON_OK");
+  ASSERT_TRUE(
+      ClickAt(dialog, ControlIn(kDialog, "BUTTON_OK"), MouseButton::kLeft, Press::kOnceCaptured));
   ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(dialog); }));
   EXPECT_EQ(Label(2), name);
   EXPECT_TRUE(FileBytes(slotFile) == fileBefore) << "stored before Apply";
@@ -156,13 +165,15 @@ TEST_F(ProfilesEndToEnd, NameAndBrowsedGameShowAtOnceAndReachFilesAndTheGameWatc
   EXPECT_EQ(FieldText(dialog, kDialog, kName), name);
   EXPECT_EQ(FieldText(dialog, kDialog, kPath), game);
   const std::string tooLong = "C:\\" + std::string(520, 'x') + ".exe";
-  HWND pathField = ChildAt(dialog, WindowControl(kDialog, kPath));
+  HWND pathField = ChildAt(dialog, ControlIn(kDialog, kPath));
   ::SendMessageA(pathField, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(tooLong.c_str()));
-  ClickControl(dialog, kDialog, "BUTTON_OK");
+  ASSERT_TRUE(
+      ClickAt(dialog, ControlIn(kDialog, "BUTTON_OK"), MouseButton::kLeft, Press::kOnceCaptured));
   EXPECT_TRUE(WaitUntil([&] {
     return ::SendMessageA(pathField, EM_GETSEL, 0, 0) == MAKELONG(0, tooLong.size());
   })) << "a path the record cannot hold was taken";
-  ClickControl(dialog, kDialog, "BUTTON_Cancel");
+  ASSERT_TRUE(ClickAt(dialog, ControlIn(kDialog, "BUTTON_Cancel"), MouseButton::kLeft,
+                      Press::kOnceCaptured));
   ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(dialog); }));
   EXPECT_EQ(Label(2), name);
 

@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/control_win.h"
@@ -171,6 +173,55 @@ TEST(Reflection, DrawItemReachesTheControlAndNotificationsStillReachTheParent) {
   ::SendMessageW(parent.Hwnd(), WM_DRAWITEM, 7, reinterpret_cast<LPARAM>(&forged));
   EXPECT_EQ(button.Drawn, drawn);
   EXPECT_EQ(std::count(parent.Seen.begin(), parent.Seen.end(), static_cast<UINT>(WM_DRAWITEM)), 1);
+}
+
+// The system hands WM_NOTIFY's pointer over unchanged, even from another process, where it
+// points at nothing of ours: an address reserved with no access stands for one.
+TEST(Reflection, NotificationSentFromAnotherThreadIsNotReadAsOurs) {
+  ParentWindow parent;
+  ASSERT_TRUE(parent.Create());
+  DrawnButton button;
+  ASSERT_TRUE(button.Create(parent.Hwnd(), L"BUTTON", "", WS_VISIBLE | BS_OWNERDRAW,
+                            RECT{10, 10, 90, 40}, 7));
+  void* foreign = ::VirtualAlloc(nullptr, 4096, MEM_RESERVE, PAGE_NOACCESS);
+  ASSERT_NE(foreign, nullptr);
+  std::atomic<bool> answered = false;
+  std::thread sender([&] {
+    DWORD_PTR result = 0;
+    answered = ::SendMessageTimeoutW(parent.Hwnd(), WM_NOTIFY, 7, reinterpret_cast<LPARAM>(foreign),
+                                     SMTO_NORMAL, 10000, &result) != 0;
+  });
+  EXPECT_TRUE(testing::PumpUntil([&] { return answered.load(); }, 20000));
+  sender.join();
+  EXPECT_EQ(std::count(parent.Seen.begin(), parent.Seen.end(), static_cast<UINT>(WM_NOTIFY)), 1);
+  ::VirtualFree(foreign, 0, MEM_RELEASE);
+}
+
+// The reflected message's name is known to every process, which may post it to a control with
+// any wParam: only a call the parent is making is taken.
+TEST(Reflection, APostedReflectedCallIsNotTaken) {
+  ParentWindow parent;
+  ASSERT_TRUE(parent.Create());
+  DrawnButton button;
+  ASSERT_TRUE(button.Create(parent.Hwnd(), L"BUTTON", "", WS_VISIBLE | BS_OWNERDRAW,
+                            RECT{10, 10, 90, 40}, 7));
+  testing::Pump(50);
+  void* foreign = ::VirtualAlloc(nullptr, 4096, MEM_RESERVE, PAGE_NOACCESS);
+  ASSERT_NE(foreign, nullptr);
+  DRAWITEMSTRUCT item{};
+  item.CtlType = ODT_BUTTON;
+  item.CtlID = 7;
+  item.hwndItem = button.Hwnd();
+  ReflectedCall forged{WM_DRAWITEM, 7, reinterpret_cast<LPARAM>(&item), 0, false};
+  for (void* call : {static_cast<void*>(&forged), foreign}) {
+    const int drawn = button.Drawn;
+    ASSERT_TRUE(
+        ::PostMessageW(button.Hwnd(), ReflectedMessage(), reinterpret_cast<WPARAM>(call), 0));
+    testing::Pump(50);
+    EXPECT_EQ(button.Drawn, drawn);
+  }
+  EXPECT_FALSE(forged.Handled);
+  ::VirtualFree(foreign, 0, MEM_RELEASE);
 }
 
 class CountingItem final : public MenuItemDrawer {

@@ -1,9 +1,12 @@
 #include "tests/support/input_win.h"
 
+#include "tests/support/pump_win.h"
+
 namespace karvo::testing {
 
 namespace {
 constexpr DWORD kSettleMs = 20;
+constexpr DWORD kKeyHandledMs = 50;
 
 bool SendMouse(DWORD flags, LONG dx = 0, LONG dy = 0) {
   INPUT input{};
@@ -48,6 +51,8 @@ bool MoveMouse(POINT screen) {
 
 bool PressLeft(bool down) { return SendMouse(down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP); }
 
+bool PressRight(bool down) { return SendMouse(down ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_RIGHTUP); }
+
 bool TapKey(WORD virtualKey) {
   INPUT inputs[2] = {};
   for (int up = 0; up < 2; ++up) {
@@ -66,6 +71,25 @@ bool HoldKey(WORD virtualKey, bool down) {
   input.ki.wScan = static_cast<WORD>(::MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC));
   input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
   return ::SendInput(1, &input, sizeof input) == 1;
+}
+
+bool TypeKeys(const std::vector<WORD>& keys) {
+  for (WORD key : keys) {
+    if (!TapKey(key)) return false;
+    Pump(kKeyHandledMs);
+  }
+  return true;
+}
+
+bool TypeText(std::wstring_view text) {
+  std::vector<INPUT> inputs(text.size() * 2);
+  for (std::size_t i = 0; i < inputs.size(); ++i) {
+    inputs[i].type = INPUT_KEYBOARD;
+    inputs[i].ki.wScan = text[i / 2];
+    inputs[i].ki.dwFlags = KEYEVENTF_UNICODE | (i % 2 ? KEYEVENTF_KEYUP : 0);
+  }
+  const UINT count = static_cast<UINT>(inputs.size());
+  return ::SendInput(count, inputs.data(), sizeof(INPUT)) == count;
 }
 
 }  // namespace karvo::testing
