@@ -78,6 +78,21 @@ class MacroManagerEndToEnd : public ::testing::Test {
 
   bool Until(const std::function<bool()>& done) { return testing::WaitFor(done, kActionTimeoutMs); }
 
+  // What the mouse and the block hold, for a failed wait on the monitor's apply.
+  std::string Diagnose(SharedBlockClient& block, const settings::SettingsImage& written) {
+    auto now = NewImage();
+    std::string text = "written: slot " + std::to_string(written.CurrentProfile) +
+                       " button flag " + std::to_string(written.ButtonChanged[0][kMacroButton - 1]);
+    if (block.Read(*now)) {
+      text += "; block now: slot " + std::to_string(now->CurrentProfile) + " button flag " +
+              std::to_string(now->ButtonChanged[0][kMacroButton - 1]) + " keyboard " +
+              std::to_string(now->Profiles[0].HDDKeyboard);
+    }
+    text += "\nstate:\n" + Mousectl(*m_dir, "state").output;
+    text += "\nreports:\n" + Mousectl(*m_dir, "reports").output;
+    return text;
+  }
+
   editors::MacroList Library() {
     settings::WinFileStore files;
     editors::MacroList list;
@@ -201,7 +216,7 @@ TEST_F(MacroManagerEndToEnd, ARecordedMacroPlaysItsKeysWithTheirPausesAsOftenAsI
   ASSERT_TRUE(Until([&] {
     std::optional<MouseState> state = ParseMouseState(Mousectl(*m_dir, "state").output);
     return state && !state->buttons[0].empty() && state->buttons[0] != mapBefore;
-  }));
+  })) << Diagnose(block, *image);
 
   KeyboardHook hook;
   ASSERT_TRUE(hook.Ok());
