@@ -214,16 +214,28 @@ bool ReadDevice(ReportChannel& channel, DeviceConfiguration& config, IReadBackSi
   return lastButtons == SlotRead::kRead;
 }
 
-void StoreDeviceConfiguration(const DeviceConfiguration& config, settings::SettingsImage& image) {
-  if (config.activeSlot) image.CurrentProfile = *config.activeSlot;
+// With `keepApplied`, a record an apply marked changed keeps the applied value and its flag:
+// the upload queued behind the read-back sends it to the mouse.
+void StoreDeviceConfiguration(const DeviceConfiguration& config, settings::SettingsImage& image,
+                              bool keepApplied) {
+  if (config.activeSlot && !(keepApplied && image.ProfileChanged == 1)) {
+    image.CurrentProfile = *config.activeSlot;
+  }
   for (int i = 0; i < kSlotCount; ++i) {
     auto& profile = image.Profiles[i];
-    if (config.levels[i]) profile.LevelSetting = *config.levels[i];
-    if (config.sensors[i]) StoreSensorReply(*config.sensors[i], profile);
+    if (config.levels[i] && !(keepApplied && image.LevelChanged[i] != 0)) {
+      profile.LevelSetting = *config.levels[i];
+    }
+    if (config.sensors[i] && !(keepApplied && image.SensorChanged[i] != 0)) {
+      StoreSensorReply(*config.sensors[i], profile);
+    }
+    auto& buttonFlags = image.ButtonChanged[i];
+    const bool buttonsApplied =
+        keepApplied && std::any_of(std::begin(buttonFlags), std::end(buttonFlags),
+                                   [](auto flag) { return flag != 0; });
+    if (buttonsApplied) continue;
     if (config.buttons[i]) StoreButtonReply(*config.buttons[i], profile);
-  }
-  for (auto& slotFlags : image.ButtonChanged) {
-    std::fill(std::begin(slotFlags), std::end(slotFlags), 0);
+    std::fill(std::begin(buttonFlags), std::end(buttonFlags), 0);
   }
 }
 
@@ -233,8 +245,8 @@ int RunReadBack(ReportChannel& channel, settings::SettingsImage& image, IReadBac
   DeviceConfiguration config;
   if (!ReadDevice(channel, config, sink)) return 0;
   sink.StoreIntoSettings(
-      [&](settings::SettingsImage& current) {
-        StoreDeviceConfiguration(config, current);
+      [&](settings::SettingsImage& current, bool applied) {
+        StoreDeviceConfiguration(config, current, applied);
         sink.ReadSystemMouseSettings(current);
       },
       image);

@@ -124,10 +124,12 @@ class IReadBackSink {
   // Runs `store` on the settings that the read-back publishes and leaves the result in
   // `image`. An apply or a profile switch may have replaced the monitor's own copy while the
   // mouse was being read; the monitor then runs `store` on that copy as it is now, so the
-  // newer settings keep everything the mouse does not report.
-  virtual void StoreIntoSettings(const std::function<void(settings::SettingsImage&)>& store,
-                                 settings::SettingsImage& image) {
-    store(image);
+  // newer settings keep everything the mouse does not report. `applied` says an apply came in
+  // meanwhile: the records it marked changed are still to be uploaded and keep their values.
+  virtual void StoreIntoSettings(
+      const std::function<void(settings::SettingsImage&, bool applied)>& store,
+      settings::SettingsImage& image) {
+    store(image, false);
   }
   // The Windows mouse settings into the image's header.
   virtual void ReadSystemMouseSettings(settings::SettingsImage& image) = 0;

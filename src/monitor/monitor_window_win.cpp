@@ -88,7 +88,7 @@ class MonitorWindow::WorkerJobs final : public IWorkerJobs, public IReadBackSink
   }
   void ReadBack() override {
     JobImage image;
-    TakeSnapshot(image.Get());
+    m_readBackApplyCount = TakeSnapshot(image.Get());
     RunReadBack(m_channel, image.Get(), *this);
   }
   void SendCurrentProfile() override {
@@ -103,10 +103,10 @@ class MonitorWindow::WorkerJobs final : public IWorkerJobs, public IReadBackSink
   void SetFirmwareVersion(int version) override { m_owner.m_files->SetFirmwareVersion(version); }
   // The read-back ran on a snapshot; an apply or a profile switch may have replaced
   // SettingsCopy since, and the mouse's values must not bring the older settings back.
-  void StoreIntoSettings(const std::function<void(settings::SettingsImage&)>& store,
+  void StoreIntoSettings(const std::function<void(settings::SettingsImage&, bool)>& store,
                          settings::SettingsImage& image) override {
     std::lock_guard lock(m_owner.m_copyLock);
-    store(*m_owner.m_settingsCopy);
+    store(*m_owner.m_settingsCopy, m_owner.m_applyCount != m_readBackApplyCount);
     image = *m_owner.m_settingsCopy;
   }
   void ReadSystemMouseSettings(settings::SettingsImage& image) override {
@@ -127,12 +127,15 @@ class MonitorWindow::WorkerJobs final : public IWorkerJobs, public IReadBackSink
   }
 
  private:
-  void TakeSnapshot(settings::SettingsImage& image) {
+  // The snapshot and the number of blocks read into SettingsCopy so far.
+  std::uint32_t TakeSnapshot(settings::SettingsImage& image) {
     std::lock_guard lock(m_owner.m_copyLock);
     image = *m_owner.m_settingsCopy;
+    return m_owner.m_applyCount;
   }
 
   MonitorWindow& m_owner;
+  std::uint32_t m_readBackApplyCount = 0;
   WinSleeper m_sleeper;
   ReportChannel m_channel;
 };
@@ -438,7 +441,11 @@ void MonitorWindow::StoreOsdMessage(std::string_view text) {
 
 void MonitorWindow::ReadSharedBlockIntoCopy() {
   std::lock_guard lock(m_copyLock);
-  if (!m_block.ReadSharedBlock(m_settingsCopy.get())) Log("shared block not read\n");
+  if (!m_block.ReadSharedBlock(m_settingsCopy.get())) {
+    Log("shared block not read\n");
+    return;
+  }
+  ++m_applyCount;
 }
 
 void MonitorWindow::StopWorker() {

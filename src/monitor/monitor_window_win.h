@@ -96,6 +96,9 @@ class MonitorWindow final : public platform::Window, public IMonitorHost {
   // SettingsCopy: touched by the window thread and the worker, each under m_copyLock.
   std::mutex m_copyLock;
   std::unique_ptr<settings::SettingsImage> m_settingsCopy;
+  // Blocks read into SettingsCopy (applies), under m_copyLock: a read-back that sees it change
+  // while it ran leaves the records the apply changed to the upload behind it.
+  std::uint32_t m_applyCount = 0;
   settings::OSDSetting m_osdSettings{};
 
   SharedBlock m_block;

@@ -81,8 +81,8 @@ class MacroManagerEndToEnd : public ::testing::Test {
   // What the mouse and the block hold, for a failed wait on the monitor's apply.
   std::string Diagnose(SharedBlockClient& block, const settings::SettingsImage& written) {
     auto now = NewImage();
-    std::string text = "written: slot " + std::to_string(written.CurrentProfile) +
-                       " button flag " + std::to_string(written.ButtonChanged[0][kMacroButton - 1]);
+    std::string text = "written: slot " + std::to_string(written.CurrentProfile) + " button flag " +
+                       std::to_string(written.ButtonChanged[0][kMacroButton - 1]);
     if (block.Read(*now)) {
       text += "; block now: slot " + std::to_string(now->CurrentProfile) + " button flag " +
               std::to_string(now->ButtonChanged[0][kMacroButton - 1]) + " keyboard " +

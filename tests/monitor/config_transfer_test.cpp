@@ -643,13 +643,14 @@ TEST(ReadBack, StoresTheMousesConfigurationAndPublishesIt) {
 // The monitor's copy as an apply left it while the mouse was being read.
 class ReplacedCopySink : public RecordingSink {
  public:
-  void StoreIntoSettings(const std::function<void(SettingsImage&)>& store,
+  void StoreIntoSettings(const std::function<void(SettingsImage&, bool)>& store,
                          SettingsImage& image) override {
     calls.push_back("store");
-    store(*current);
+    store(*current, applied);
     image = *current;
   }
   std::unique_ptr<SettingsImage> current = MakeImage();
+  bool applied = false;
 };
 
 TEST(ReadBack, MouseValuesGoIntoTheCopyAsItIsNowNotTheOneTheJobStartedWith) {
@@ -671,6 +672,53 @@ TEST(ReadBack, MouseValuesGoIntoTheCopyAsItIsNowNotTheOneTheJobStartedWith) {
     EXPECT_EQ(image->CurrentProfile, 2);
     EXPECT_EQ(image->SysMouseSpeed, 17);
   }
+}
+
+TEST(ReadBack, AnApplyThatCameInMeanwhileKeepsWhatItChangedAndItsUploadSendsIt) {
+  ReadBackRig rig;
+  ReplacedCopySink sink;
+  sink.applied = true;
+  SettingsImage& applied = *sink.current;
+  applied.ProfileChanged = 1;
+  applied.CurrentProfile = 4;
+  applied.LevelChanged[0] = 1;
+  applied.Profiles[0].LevelSetting = 3;
+  applied.SensorChanged[3] = 1;
+  applied.Profiles[3].XSensitivity = 9;
+  applied.ButtonChanged[1][4] = 1;
+  applied.Profiles[1].MacroKeys[4].FunctionCode = 77;
+  ASSERT_EQ(RunReadBack(rig.channel, applied, sink), 1);
+
+  for (const SettingsImage* image : {sink.current.get(), sink.saved.get()}) {
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->CurrentProfile, 4);
+    EXPECT_EQ(image->Profiles[0].LevelSetting, 3);
+    EXPECT_EQ(image->Profiles[1].LevelSetting, 21);
+    EXPECT_EQ(image->Profiles[3].XSensitivity, 9);
+    EXPECT_EQ(image->Profiles[2].XSensitivity, 62);
+    EXPECT_EQ(image->Profiles[1].MacroKeys[4].FunctionCode, 77);
+    EXPECT_EQ(image->Profiles[1].MacroKeys[2].FunctionCode,
+              settings::kButtonRecordDefaults[2].FunctionCode)
+        << "the applied slot's map stays whole";
+    EXPECT_EQ(image->Profiles[2].MacroKeys[2].FunctionCode, 102);
+    EXPECT_EQ(image->ButtonChanged[1][4], 1);
+  }
+
+  // The upload behind the read-back sends exactly what the apply changed.
+  rig.mouse.ops.clear();
+  ASSERT_EQ(RunUpload(rig.channel, *sink.current), 1);
+  const std::vector<std::pair<int, int>> sent = rig.mouse.Sent();
+  ASSERT_EQ(sent.size(), 4u);
+  EXPECT_EQ(sent[0].first, kProfileReportId);
+  EXPECT_EQ(sent[1].first, kLevelReportId);
+  EXPECT_EQ(sent[2].first, kSensorReportId);
+  EXPECT_EQ(sent[3].first, kButtonReportId);
+  const auto button =
+      std::find_if(rig.mouse.ops.begin(), rig.mouse.ops.end(),
+                   [](const DeviceOp& op) { return op.set && op.bytes[0] == kButtonReportId; });
+  ASSERT_NE(button, rig.mouse.ops.end());
+  EXPECT_EQ(button->bytes[2], 1);
+  EXPECT_EQ(button->bytes[3 + 3 * 4], 77);
 }
 
 TEST(ReadBack, EarlyEndStoresIntoNoSettings) {
