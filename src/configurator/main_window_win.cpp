@@ -84,8 +84,6 @@ bool MainWindow::OnInit() {
   }
   if (!SkinnedDialog::OnInit()) return false;
   SortControls();
-  if (!BuildPages()) return false;
-
   m_versionFont = skin::ArialFont(14, 6);
   m_icon = LoadProgramIcon(::GetSystemMetrics(SM_CXICON));
   m_smallIcon = LoadProgramIcon(::GetSystemMetrics(SM_CXSMICON));
@@ -95,7 +93,10 @@ bool MainWindow::OnInit() {
                         platform::WideFromSuiteText(platform::kConfiguratorTitle).c_str())) {
     DebugLogLastError("SetWindowTextW(main window)");
   }
+  // The copy is loaded before any page is built: each page's first refresh shows it, and none
+  // is drawn from the empty image first.
   StartSession();
+  if (!BuildPages()) return false;
   // The dialog manager would give the focus to the first value field and show its text
   // selected; the window keeps the focus itself until the user clicks into a control.
   return false;

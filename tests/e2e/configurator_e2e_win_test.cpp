@@ -228,5 +228,18 @@ TEST_F(ConfiguratorEndToEnd, NoValueFieldShowsItsTextSelectedAtStartNorWhenTheWi
   ::DestroyWindow(other);
 }
 
+TEST_F(ConfiguratorEndToEnd, PagesShownAtStartShowNothingButWhatTheLoadedCopyHolds) {
+  // A damaged slot gives the pages no record: they show no values, not those of an empty image.
+  ASSERT_TRUE(::WritePrivateProfileStringA("Setting", "CurrentProfile", "9",
+                                           m_dir->File("config.ini").c_str()));
+  HWND window = StartConfigurator();
+  ASSERT_NE(window, nullptr);
+  for (const char* field : {"CpiSettingValue1", "CpiSettingValue2", "CpiSettingValue3"}) {
+    HWND edit = PageChildAt(window, PageControl(skin::WindowId::SensitivityPage, field));
+    ASSERT_NE(edit, nullptr) << field;
+    EXPECT_EQ(TextOf(edit), "") << field;
+  }
+}
+
 }  // namespace
 }  // namespace karvo::e2e
