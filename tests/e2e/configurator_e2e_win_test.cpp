@@ -235,7 +235,7 @@ TEST_F(ConfiguratorEndToEnd, PagesShownAtStartShowNothingButWhatTheLoadedCopyHol
   HWND window = StartConfigurator();
   ASSERT_NE(window, nullptr);
   for (const char* field : {"CpiSettingValue1", "CpiSettingValue2", "CpiSettingValue3"}) {
-    HWND edit = PageChildAt(window, PageControl(skin::WindowId::SensitivityPage, field));
+    HWND edit = ControlAt(window, PageControl(skin::WindowId::SensitivityPage, field));
     ASSERT_NE(edit, nullptr) << field;
     EXPECT_EQ(TextOf(edit), "") << field;
   }
