@@ -40,5 +40,5 @@ if command -v x11vnc >/dev/null 2>&1; then
     echo "run: watch and use it live with a VNC viewer on this machine: vncviewer localhost:$port"
   fi
 fi
-echo "run: press a virtual button with: tools/wine-run \"$dist/mousectl.exe\" click 4"
+echo "run: press a virtual button with: WINEPREFIX=$WINEPREFIX tools/wine-run \"$dist/mousectl.exe\" click 4"
 echo "run: another screenshot: import -window root -display $DISPLAY suite.png"
