@@ -18,15 +18,19 @@ constexpr COLORREF kEditBackground = RGB(255, 255, 255);
 
 // What each field takes, set at page set-up over the table's own limits: the port takes five
 // digits (every TCP port), the texts stay within their record fields.
+// Characters typed, and bytes those take in the record's field less its terminator (a
+// character of a two-byte code page takes two): what a field shows is what is stored.
 struct FieldLimit {
   int NotifyId;
   int MaxChars;
+  std::size_t MaxBytes;
 };
-constexpr FieldLimit kFieldLimits[] = {{kServerNotifyId, kServerMaxChars},
-                                       {kPortNotifyId, kPortMaxChars},
-                                       {kUserNotifyId, kUserMaxChars},
-                                       {kPasswordNotifyId, kPasswordMaxChars},
-                                       {kIntervalNotifyId, kIntervalMaxChars}};
+constexpr FieldLimit kFieldLimits[] = {
+    {kServerNotifyId, kServerMaxChars, sizeof(settings::OSDSetting::MailServer) - 1},
+    {kPortNotifyId, kPortMaxChars, 0},
+    {kUserNotifyId, kUserMaxChars, sizeof(settings::OSDSetting::MailUser) - 1},
+    {kPasswordNotifyId, kPasswordMaxChars, sizeof(settings::OSDSetting::MailPassword) - 1},
+    {kIntervalNotifyId, kIntervalMaxChars, 0}};
 static_assert(kServerMaxChars < static_cast<int>(sizeof(settings::OSDSetting::MailServer)));
 static_assert(kUserMaxChars < static_cast<int>(sizeof(settings::OSDSetting::MailUser)));
 
@@ -53,7 +57,9 @@ bool OsdPage::OnInit() {
     if (!edit) continue;
     edit->SetColours(kEditText, kEditBackground);
     for (const FieldLimit& limit : kFieldLimits) {
-      if (limit.NotifyId == Spec().Controls[i].NotifyId) edit->SetLimit(limit.MaxChars);
+      if (limit.NotifyId != Spec().Controls[i].NotifyId) continue;
+      edit->SetLimit(limit.MaxChars);
+      edit->SetByteLimit(limit.MaxBytes);
     }
   }
   if (!EditChangeMessage()) platform::DebugLogLastError("RegisterWindowMessage(edit change)");

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 namespace karvo::platform {
 
@@ -146,6 +147,25 @@ std::string EncodeUtf8(std::u16string_view text) {
     }
   }
   return out;
+}
+
+std::size_t UnitsFittingIn(std::u16string_view text, std::size_t maxBytes,
+                           const std::function<std::size_t(std::u16string_view)>& encodedSize) {
+  if (encodedSize(text) <= maxBytes) return text.size();
+  // The ends of whole characters; a longer beginning never takes fewer bytes, so the longest
+  // one that fits is searched for among them.
+  std::vector<std::size_t> ends{0};
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (IsHighSurrogate(text[i]) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) ++i;
+    ends.push_back(i + 1);
+  }
+  std::size_t low = 0;  // ends[low] fits, ends.back() does not
+  std::size_t high = ends.size() - 1;
+  while (high - low > 1) {
+    const std::size_t middle = low + (high - low) / 2;
+    (encodedSize(text.substr(0, ends[middle])) <= maxBytes ? low : high) = middle;
+  }
+  return ends[low];
 }
 
 }  // namespace karvo::platform

@@ -1,6 +1,8 @@
 #pragma once
 // Byte texts and UTF-16 without asking the system: UTF-8, and Windows-1252, the code page the
 // suite's own fixed texts are written in. The system's ANSI code page is in text_win.h.
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -19,5 +21,11 @@ std::string EncodeWindows1252(std::u16string_view text);
 std::u16string DecodeUtf8(std::string_view bytes);
 // An unpaired surrogate becomes U+FFFD.
 std::string EncodeUtf8(std::u16string_view text);
+
+// The number of UTF-16 units of the longest beginning of `text` whose encoding, as
+// `encodedSize` counts it, takes at most `maxBytes`; a surrogate pair is never split, so a
+// field cut to it never ends in half a character (two-byte code pages included).
+std::size_t UnitsFittingIn(std::u16string_view text, std::size_t maxBytes,
+                           const std::function<std::size_t(std::u16string_view)>& encodedSize);
 
 }  // namespace karvo::platform

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "platform/debug_log.h"
+#include "platform/text_encoding.h"
 #include "platform/text_win.h"
 #include "skin/skin_fonts_win.h"
 #include "skin/skin_messages.h"
@@ -70,13 +71,36 @@ void ColorEdit::SetLimit(int characters) {
   if (m_hwnd) ::SendMessageW(m_hwnd, EM_SETLIMITTEXT, characters > 0 ? characters : 0, 0);
 }
 
-std::string ColorEdit::UserText() const {
+std::wstring ColorEdit::WideText() const {
   if (!m_hwnd) return {};
   const int length = ::GetWindowTextLengthW(m_hwnd);
   std::wstring text(static_cast<std::size_t>(length > 0 ? length : 0) + 1, L'\0');
   const int copied = ::GetWindowTextW(m_hwnd, text.data(), static_cast<int>(text.size()));
   text.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
-  return platform::EncodeAnsi(platform::FromWide(text));
+  return text;
+}
+
+std::string ColorEdit::UserText() const {
+  return platform::EncodeAnsi(platform::FromWide(WideText()));
+}
+
+bool ColorEdit::CutToByteLimit() {
+  if (m_byteLimit == 0) return false;
+  std::wstring text = WideText();
+  const std::size_t fitting = platform::UnitsFittingIn(
+      platform::FromWide(text), m_byteLimit,
+      [](std::u16string_view part) { return platform::EncodeAnsi(part).size(); });
+  if (fitting == text.size()) return false;
+  DWORD caret = 0;
+  ::SendMessageW(m_hwnd, EM_GETSEL, reinterpret_cast<WPARAM>(&caret), 0);
+  text.resize(fitting);
+  if (!::SetWindowTextW(m_hwnd, text.c_str())) {
+    platform::DebugLogLastError("SetWindowText of an edit field");
+    return false;
+  }
+  const auto at = static_cast<WPARAM>(caret < fitting ? caret : fitting);
+  ::SendMessageW(m_hwnd, EM_SETSEL, at, static_cast<LPARAM>(at));
+  return true;
 }
 
 void ColorEdit::SetUserText(std::string_view text) {
@@ -115,6 +139,8 @@ HBRUSH ColorEdit::OnCtlColor(HDC dc, UINT message) {
 
 bool ColorEdit::OnCommandNotify(int code) {
   if (code != EN_CHANGE) return false;
+  // The field shows no more than its record keeps; the cut's own change is the one passed on.
+  if (CutToByteLimit()) return false;
   // Shown at once, before the parent acts on the change.
   if (!::RedrawWindow(m_hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW)) {
     platform::DebugLog("RedrawWindow of an edit field failed\r\n");

@@ -3,6 +3,7 @@
 // text (typed or set by the program), every key released in it and the loss of the focus.
 #include <windows.h>
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -28,6 +29,9 @@ class ColorEdit final : public platform::SubclassedControl {
   void SetFont(platform::UniqueFont font);
   // Characters the field takes; 0 for the system's limit.
   void SetLimit(int characters);
+  // Bytes its text may take in the system's ANSI code page (a record's field less its
+  // terminator); 0 for none. What is typed beyond them is taken back, whole characters.
+  void SetByteLimit(std::size_t bytes) { m_byteLimit = bytes; }
   void SetNotifyId(LPARAM id) { m_notifyId = id; }
   LPARAM NotifyId() const { return m_notifyId; }
 
@@ -42,12 +46,16 @@ class ColorEdit final : public platform::SubclassedControl {
 
  private:
   void Notify(UINT message, WPARAM wParam, LPARAM lParam);
+  std::wstring WideText() const;
+  // Cuts the text to the byte limit; true when it had to (the cut raises a change of its own).
+  bool CutToByteLimit();
 
   COLORREF m_text = kDefaultText;
   COLORREF m_background = kDefaultBackground;
   platform::UniqueBrush m_brush;
   platform::UniqueFont m_font;
   LPARAM m_notifyId = 0;
+  std::size_t m_byteLimit = 0;
 };
 
 }  // namespace karvo::skin

@@ -72,3 +72,44 @@ TEST(Utf8, EveryScalarValueRoundTripsAndLoneSurrogatesAreReplaced) {
 
 }  // namespace
 }  // namespace karvo::platform
+
+namespace karvo::platform {
+namespace {
+
+// A two-byte code page as the system counts it: ASCII one byte, other characters two, and a
+// character beyond it (a surrogate pair) one '?'.
+std::size_t DoubleByteSize(std::u16string_view text) {
+  std::size_t bytes = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const bool pair = text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < text.size();
+    bytes += text[i] < 0x80 || pair ? 1 : 2;
+    if (pair) ++i;
+  }
+  return bytes;
+}
+
+std::size_t Utf8Size(std::u16string_view text) { return EncodeUtf8(text).size(); }
+
+TEST(UnitsFittingIn, CutsAtWholeCharactersOnly) {
+  struct Case {
+    std::u16string text;
+    std::size_t maxBytes;
+    std::size_t (*size)(std::u16string_view);
+    std::size_t units;
+  };
+  const Case cases[] = {
+      {u"mail", 99, &DoubleByteSize, 4},          {u"", 0, &DoubleByteSize, 0},
+      {u"ab\u65E5\u672C", 3, &DoubleByteSize, 2},  // the third byte would be half of U+65E5
+      {u"ab\u65E5\u672C", 4, &DoubleByteSize, 3}, {u"\u65E5\u65E5\u65E5", 5, &DoubleByteSize, 2},
+      {u"a\U0001F600b", 2, &DoubleByteSize, 3},  // the pair is one '?'
+      {u"a\U0001F600b", 4, &Utf8Size, 1},        // never half of the pair
+      {u"a\U0001F600b", 5, &Utf8Size, 3},         {u"\u00E4\u00E4", 3, &Utf8Size, 1},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(UnitsFittingIn(c.text, c.maxBytes, c.size), c.units)
+        << c.text.size() << " units within " << c.maxBytes;
+  }
+}
+
+}  // namespace
+}  // namespace karvo::platform

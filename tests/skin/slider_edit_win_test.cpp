@@ -168,6 +168,15 @@ TEST_F(EditOnPage, TellsEveryKeyReleaseAndEveryChangeTypedOrSetInItsOwnColours) 
   Settle();
   EXPECT_EQ(port->UserText(), "1234");
 
+  // Given the bytes of a record's field, it keeps no more and shows what is kept.
+  server->SetByteLimit(5);
+  server->SetUserText("mail.example.com");
+  Settle();
+  EXPECT_EQ(server->UserText(), "mail.");
+  const std::vector<NotedWindow::Note> changes = m_page->Take(change);
+  ASSERT_FALSE(changes.empty());
+  EXPECT_EQ(changes.back(), (NotedWindow::Note{change, 0, notifyId}));
+
   // Painted in the colours it was given.
   server->SetColours(RGB(255, 255, 0), RGB(0, 0, 128));
   Settle();
