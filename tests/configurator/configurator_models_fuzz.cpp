@@ -21,45 +21,14 @@
 #include "settings/memory_file_store.h"
 #include "tests/configurator/configurator_fakes.h"
 #include "tests/settings/fake_registry.h"
+#include "tests/support/fuzz_input.h"
 
 namespace {
 
 using namespace karvo;
 using namespace karvo::configurator;
 
-class Input {
- public:
-  Input(const std::uint8_t* data, std::size_t size) : m_data(data), m_size(size) {}
-  bool Empty() const { return m_size == 0; }
-  std::uint8_t Byte() {
-    if (m_size == 0) return 0;
-    --m_size;
-    return *m_data++;
-  }
-  std::int32_t Int() {
-    std::uint32_t v = 0;
-    for (int i = 0; i < 4; ++i) v = v << 8 | Byte();
-    return static_cast<std::int32_t>(v);
-  }
-  std::string Text(std::size_t max) {
-    const std::size_t n = std::min<std::size_t>(Byte() % (max + 1), m_size);
-    std::string text(reinterpret_cast<const char*>(m_data), n);
-    m_data += n;
-    m_size -= n;
-    return text;
-  }
-  // Overwrites a few bytes of a record anywhere inside it.
-  void Patch(void* record, std::size_t size) {
-    const std::size_t offset = static_cast<std::uint32_t>(Int()) % size;
-    const std::string bytes = Text(8);
-    std::memcpy(static_cast<char*>(record) + offset, bytes.data(),
-                std::min(bytes.size(), size - offset));
-  }
-
- private:
-  const std::uint8_t* m_data;
-  std::size_t m_size;
-};
+using Input = karvo::fuzz::FuzzInput;
 
 void Check(bool ok) {
   if (!ok) __builtin_trap();

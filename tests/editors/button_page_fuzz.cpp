@@ -12,42 +12,14 @@
 #include "editors/button_page_model.h"
 #include "editors/program_choice.h"
 #include "tests/editors/test_layouts.h"
+#include "tests/support/fuzz_input.h"
 
 namespace {
 
 using namespace karvo;
 using namespace karvo::editors;
 
-class Input {
- public:
-  Input(const std::uint8_t* data, std::size_t size) : m_data(data), m_size(size) {}
-  bool Empty() const { return m_size == 0; }
-  std::uint8_t Byte() {
-    if (m_size == 0) return 0;
-    --m_size;
-    return *m_data++;
-  }
-  std::int32_t Int() {
-    std::uint32_t v = 0;
-    for (int i = 0; i < 4; ++i) v = v << 8 | Byte();
-    return static_cast<std::int32_t>(v);
-  }
-  std::string Text(std::size_t max) {
-    const std::size_t n = std::min<std::size_t>(Int() & 0x3FF, std::min(max, m_size));
-    std::string text(reinterpret_cast<const char*>(m_data), n);
-    m_data += n;
-    m_size -= n;
-    return text;
-  }
-  void Fill(void* target, std::size_t size) {
-    const std::string bytes = Text(size);
-    std::memcpy(target, bytes.data(), bytes.size());
-  }
-
- private:
-  const std::uint8_t* m_data;
-  std::size_t m_size;
-};
+using Input = karvo::fuzz::FuzzInput;
 
 void Check(bool ok) {
   if (!ok) __builtin_trap();
