@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/bench_clock_win.h"
 #include "editors/button_page_win.h"
 #include "editors/function_catalogue.h"
 #include "editors/macro_store.h"
@@ -39,16 +40,7 @@ constexpr DWORD kWaitMs = 10000;
 constexpr int kButtonId = 100;
 constexpr DWORD kSettleMs = 100;
 
-double NowMs() {
-  static const LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f{};
-    ::QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER now{};
-  ::QueryPerformanceCounter(&now);
-  return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+using karvo::bench::NowMs;
 
 // The same entries as system-drawn text items.
 HMENU PlainMenu(const std::vector<MenuEntry>& entries) {

@@ -13,6 +13,7 @@
 #include <memory>
 #include <vector>
 
+#include "bench/bench_clock_win.h"
 #include "configurator/sensitivity_page_win.h"
 #include "configurator/system_page_win.h"
 #include "platform/window_win.h"
@@ -31,16 +32,7 @@ constexpr int kDefaultRounds = 3;
 constexpr DWORD kMoveTimeoutMs = 2000;
 constexpr POINT kCorner{60, 60};
 
-double NowMs() {
-  static const LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f{};
-    ::QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER now{};
-  ::QueryPerformanceCounter(&now);
-  return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+using karvo::bench::NowMs;
 
 bool Painted(HWND hwnd) { return !::GetUpdateRect(hwnd, nullptr, FALSE); }
 

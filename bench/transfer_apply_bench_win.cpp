@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_clock_win.h"
 #include "tests/e2e/transfer_suite_win.h"
 
 namespace {
@@ -48,16 +49,7 @@ void ClearFlags(SettingsImage& image) {
   }
 }
 
-double NowMs() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f{};
-    ::QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER now{};
-  ::QueryPerformanceCounter(&now);
-  return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+using karvo::bench::NowMs;
 
 // One apply: the block written as the configurator writes it, 1224 posted, 1256 awaited.
 bool TimeApply(FakeConfigurator& configurator, HWND monitor, const Scenario& scenario, int round,
