@@ -24,6 +24,7 @@
 #include "settings/profile_files.h"
 #include "settings/registry_win.h"
 #include "skin/menu_frame_win.h"
+#include "skin/skin_images_win.h"
 #include "skin/skinned_dialog_win.h"
 #include "skin/window_layouts.h"
 
@@ -138,6 +139,8 @@ class MainWindow final : public skin::SkinnedDialog, private IMainWindowHost {
   RECT m_leftPlace{};
 
   std::vector<Control> m_controls;
+  // Lives from the constructor until the window has been built.
+  std::optional<skin::ImagePrefetch> m_prefetch;
   // Destroyed after the window: the hook stays until the program has no menu left.
   std::optional<skin::MenuFrameHook> m_menuFrame;
   platform::UniqueFont m_versionFont;
