@@ -165,10 +165,6 @@ bool MainWindow::BuildPages() {
   for (const Control* mode : ControlsOf(Role::kMode)) {
     SetSelected(*mode, mode->Spec->Value == PageOf(m_currentLeft).Spec().Template);
   }
-  // Timer messages come after painting: the hook is installed once the window shows.
-  if (!::SetTimer(m_hwnd, kMenuFrameTimer, USER_TIMER_MINIMUM, nullptr)) {
-    DebugLogLastError("SetTimer(menu frame)");
-  }
   return true;
 }
 
@@ -182,8 +178,24 @@ bool MainWindow::EnsurePage(skin::ConfiguratorPage& page, const RECT& place) {
   return true;
 }
 
+void MainWindow::OnFirstPaint() {
+  if (m_menuFrameTimerSet || m_menuFrame) return;
+  // Timer messages come after all painting, the controls' too. Set while the window was built,
+  // the timer came before the window showed, and every message of the first paint passed
+  // through the hook (under Wine a call to the server each).
+  if (!::SetTimer(m_hwnd, kMenuFrameTimer, USER_TIMER_MINIMUM, nullptr)) {
+    DebugLogLastError("SetTimer(menu frame)");
+    InstallMenuFrame();
+    return;
+  }
+  m_menuFrameTimerSet = true;
+}
+
 void MainWindow::InstallMenuFrame() {
-  if (!::KillTimer(m_hwnd, kMenuFrameTimer)) DebugLogLastError("KillTimer(menu frame)");
+  if (m_menuFrameTimerSet && !::KillTimer(m_hwnd, kMenuFrameTimer)) {
+    DebugLogLastError("KillTimer(menu frame)");
+  }
+  m_menuFrameTimerSet = false;
   if (m_menuFrame) return;
   m_menuFrame.emplace();
   if (!m_menuFrame->Installed()) DebugLog("popup-menu frame hook not installed\r\n");
@@ -287,6 +299,7 @@ bool MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& 
       editors::ClearMacros(m_macros.List());
       return false;
     case WM_PAINT:
+      OnFirstPaint();
       // Minimised, the window shows its icon; otherwise the skin paints it.
       if (!::IsIconic(m_hwnd)) break;
       PaintIcon();

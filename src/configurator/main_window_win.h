@@ -95,6 +95,7 @@ class MainWindow final : public skin::SkinnedDialog, private IMainWindowHost {
   // paint: no menu can open before the window shows, and every message sent while the window
   // is built would pass through it.
   bool EnsurePage(skin::ConfiguratorPage& page, const RECT& place);
+  void OnFirstPaint();
   void InstallMenuFrame();
   void StartSession();
 
@@ -143,6 +144,7 @@ class MainWindow final : public skin::SkinnedDialog, private IMainWindowHost {
   std::optional<skin::ImagePrefetch> m_prefetch;
   // Destroyed after the window: the hook stays until the program has no menu left.
   std::optional<skin::MenuFrameHook> m_menuFrame;
+  bool m_menuFrameTimerSet = false;
   platform::UniqueFont m_versionFont;
   HICON m_icon = nullptr;  // shared, never destroyed
   HICON m_smallIcon = nullptr;
