@@ -24,6 +24,7 @@
 #include "settings/profile_files.h"
 #include "settings/registry_win.h"
 #include "skin/menu_frame_win.h"
+#include "skin/skin_images_win.h"
 #include "skin/skinned_dialog_win.h"
 #include "skin/window_layouts.h"
 
@@ -94,6 +95,7 @@ class MainWindow final : public skin::SkinnedDialog, private IMainWindowHost {
   // paint: no menu can open before the window shows, and every message sent while the window
   // is built would pass through it.
   bool EnsurePage(skin::ConfiguratorPage& page, const RECT& place);
+  void OnFirstPaint();
   void InstallMenuFrame();
   void StartSession();
 
@@ -138,8 +140,11 @@ class MainWindow final : public skin::SkinnedDialog, private IMainWindowHost {
   RECT m_leftPlace{};
 
   std::vector<Control> m_controls;
+  // Lives from the constructor until the window has been built.
+  std::optional<skin::ImagePrefetch> m_prefetch;
   // Destroyed after the window: the hook stays until the program has no menu left.
   std::optional<skin::MenuFrameHook> m_menuFrame;
+  bool m_menuFrameTimerSet = false;
   platform::UniqueFont m_versionFont;
   HICON m_icon = nullptr;  // shared, never destroyed
   HICON m_smallIcon = nullptr;

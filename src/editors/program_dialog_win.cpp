@@ -8,6 +8,7 @@
 
 #include "editors/program_choice.h"
 #include "platform/debug_log.h"
+#include "platform/dyn_calls_win.h"
 #include "platform/text_win.h"
 #include "skin/color_edit_win.h"
 
@@ -35,7 +36,9 @@ constexpr std::size_t kAnswerLength = 32768;
 
 std::wstring DesktopFolder() {
   wchar_t folder[MAX_PATH] = {};
-  const HRESULT result = ::SHGetFolderPathW(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, 0, folder);
+  const platform::dyn::SHGetFolderPathWFn folderPath = platform::dyn::SHGetFolderPathW();
+  if (!folderPath) return {};
+  const HRESULT result = folderPath(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, 0, folder);
   if (FAILED(result)) {
     platform::DebugLog("SHGetFolderPathW(desktop) failed: %lx\r\n",
                        static_cast<unsigned long>(result));
@@ -94,8 +97,11 @@ void ProgramDialog::Browse() {
   // all the same.
   dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_ALLOWMULTISELECT |
                  OFN_NOCHANGEDIR;
-  if (!::GetOpenFileNameW(&dialog)) {
-    if (const DWORD error = ::CommDlgExtendedError()) {
+  const platform::dyn::GetFileNameWFn open = platform::dyn::GetOpenFileNameW();
+  if (!open) return;
+  if (!open(&dialog)) {
+    const platform::dyn::CommDlgExtendedErrorFn lastError = platform::dyn::CommDlgExtendedError();
+    if (const DWORD error = lastError ? lastError() : 0) {
       platform::DebugLog("GetOpenFileNameW failed: %lx\r\n", static_cast<unsigned long>(error));
     }
     return;

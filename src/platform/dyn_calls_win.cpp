@@ -80,4 +80,25 @@ TransparentBltFn TransparentBlt() {
   return fn;
 }
 
+GetFileNameWFn GetOpenFileNameW() {
+  static const auto fn = Find<GetFileNameWFn>(Library("comdlg32.dll", true), "GetOpenFileNameW");
+  return fn;
+}
+
+GetFileNameWFn GetSaveFileNameW() {
+  static const auto fn = Find<GetFileNameWFn>(Library("comdlg32.dll", true), "GetSaveFileNameW");
+  return fn;
+}
+
+CommDlgExtendedErrorFn CommDlgExtendedError() {
+  static const auto fn =
+      Find<CommDlgExtendedErrorFn>(Library("comdlg32.dll", true), "CommDlgExtendedError");
+  return fn;
+}
+
+SHGetFolderPathWFn SHGetFolderPathW() {
+  static const auto fn = Find<SHGetFolderPathWFn>(Library("shell32.dll", true), "SHGetFolderPathW");
+  return fn;
+}
+
 }  // namespace karvo::platform::dyn

@@ -3,6 +3,8 @@
 // runs on (or lives in a library not every program should load), so it is found on first use
 // and its typed pointer kept; nullptr when the system lacks it, and the caller does without.
 #include <windows.h>
+// After windows.h, whose types it uses.
+#include <commdlg.h>
 
 namespace karvo::platform::dyn {
 
@@ -13,6 +15,9 @@ using GetSystemTimesFn = BOOL(WINAPI*)(FILETIME*, FILETIME*, FILETIME*);
 using TimePeriodFn = UINT(WINAPI*)(UINT);
 using GetModuleBaseNameAFn = DWORD(WINAPI*)(HANDLE, HMODULE, LPSTR, DWORD);
 using TransparentBltFn = BOOL(WINAPI*)(HDC, int, int, int, int, HDC, int, int, int, int, UINT);
+using GetFileNameWFn = BOOL(WINAPI*)(OPENFILENAMEW*);
+using CommDlgExtendedErrorFn = DWORD(WINAPI*)();
+using SHGetFolderPathWFn = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPWSTR);
 
 // wtsapi32.dll (Windows XP and later).
 WtsRegisterSessionNotificationFn WtsRegisterSessionNotification();
@@ -28,5 +33,11 @@ TimePeriodFn TimeEndPeriod();
 GetModuleBaseNameAFn GetModuleBaseNameA();
 // msimg32.dll, the image-blending library.
 TransparentBltFn TransparentBlt();
+// comdlg32.dll and shell32.dll, loaded when a file dialog first opens: loading them (and what
+// they load) with the program made a good part of the configurator's start under Wine.
+GetFileNameWFn GetOpenFileNameW();
+GetFileNameWFn GetSaveFileNameW();
+CommDlgExtendedErrorFn CommDlgExtendedError();
+SHGetFolderPathWFn SHGetFolderPathW();
 
 }  // namespace karvo::platform::dyn

@@ -9,6 +9,7 @@
 #include <cwchar>
 
 #include "platform/debug_log.h"
+#include "platform/dyn_calls_win.h"
 #include "platform/text_win.h"
 
 namespace karvo::platform {
@@ -68,10 +69,12 @@ std::optional<std::string> ChooseFile(HWND owner, FileDialogKind kind,
   // The working directory stays the program's: a folder browsed to is not held open.
   dialog.Flags = request.Flags | OFN_EXPLORER | OFN_ENABLESIZING | OFN_NOCHANGEDIR;
 
-  const BOOL chosen =
-      kind == FileDialogKind::kOpen ? ::GetOpenFileNameW(&dialog) : ::GetSaveFileNameW(&dialog);
-  if (!chosen) {
-    if (const DWORD error = ::CommDlgExtendedError())
+  const dyn::GetFileNameWFn show =
+      kind == FileDialogKind::kOpen ? dyn::GetOpenFileNameW() : dyn::GetSaveFileNameW();
+  if (!show) return std::nullopt;
+  if (!show(&dialog)) {
+    const dyn::CommDlgExtendedErrorFn lastError = dyn::CommDlgExtendedError();
+    if (const DWORD error = lastError ? lastError() : 0)
       DebugLog("file dialog failed: error 0x%lx\r\n", error);
     return std::nullopt;
   }
@@ -83,8 +86,10 @@ std::optional<std::string> ChooseFile(HWND owner, FileDialogKind kind,
 
 std::wstring DesktopFolder() {
   wchar_t folder[MAX_PATH] = {};
+  const dyn::SHGetFolderPathWFn folderPath = dyn::SHGetFolderPathW();
+  if (!folderPath) return {};
   const HRESULT result =
-      ::SHGetFolderPathW(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, SHGFP_TYPE_CURRENT, folder);
+      folderPath(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, SHGFP_TYPE_CURRENT, folder);
   if (FAILED(result)) {
     DebugLog("SHGetFolderPathW(desktop) failed: 0x%lx\r\n", static_cast<unsigned long>(result));
     return {};

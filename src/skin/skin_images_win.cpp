@@ -3,9 +3,12 @@
 #include <ocidl.h>
 #include <olectl.h>
 
+#include <algorithm>
+#include <condition_variable>
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "platform/debug_log.h"
@@ -90,9 +93,7 @@ UniqueRegion RegionOfBatch(const RunBatch& batch) {
   return region;
 }
 
-}  // namespace
-
-std::optional<SIZE> LoadSkinImage(int id, UniqueBitmap& bitmap, HMODULE module) {
+std::optional<SIZE> DecodeSkinImage(int id, UniqueBitmap& bitmap, HMODULE module) {
   DWORD size = 0;
   ComPtr<IStream> stream = StreamOfResource(ModuleOrProgram(module), id, size);
   if (!stream) return std::nullopt;
@@ -124,6 +125,136 @@ std::optional<SIZE> LoadSkinImage(int id, UniqueBitmap& bitmap, HMODULE module) 
   }
   bitmap = std::move(copy);
   return extent;
+}
+
+// What the one prefetch of the process holds, under its lock.
+struct Prefetched {
+  enum class Stage { Waiting, Decoding, Decoded, Taken };
+  int Id = 0;
+  Stage At = Stage::Waiting;
+  UniqueBitmap Bitmap;
+};
+
+std::mutex g_prefetchLock;
+std::condition_variable g_prefetchDecoded;
+HMODULE g_prefetchModule = nullptr;
+std::vector<Prefetched> g_prefetched;
+
+void DecodeAll(HMODULE module);
+
+// The worker's thread function.
+void DecodeAhead(HMODULE module) {
+  // The picture loader is COM; the worker's apartment is its own.
+  const HRESULT com = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+  if (FAILED(com)) DebugLog("image prefetch: CoInitializeEx failed: 0x%08lx\r\n", com);
+  try {
+    DecodeAll(module);
+  } catch (...) {
+    // Nobody may wait for an image that will never come.
+    std::lock_guard lock(g_prefetchLock);
+    for (Prefetched& entry : g_prefetched) {
+      if (entry.At != Prefetched::Stage::Taken) entry.At = Prefetched::Stage::Decoded;
+    }
+    g_prefetchDecoded.notify_all();
+  }
+  if (SUCCEEDED(com)) ::CoUninitialize();
+}
+
+void DecodeAll(HMODULE module) {
+  std::unique_lock lock(g_prefetchLock);
+  for (;;) {
+    auto next = std::find_if(g_prefetched.rbegin(), g_prefetched.rend(), [](const Prefetched& p) {
+      return p.At == Prefetched::Stage::Waiting;
+    });
+    if (next == g_prefetched.rend()) break;
+    next->At = Prefetched::Stage::Decoding;
+    const int id = next->Id;
+    lock.unlock();
+    UniqueBitmap bitmap;
+    (void)DecodeSkinImage(id, bitmap, module);
+    lock.lock();
+    // The list is not changed while an image is being decoded: the entry is still there.
+    for (Prefetched& entry : g_prefetched) {
+      if (entry.Id != id || entry.At != Prefetched::Stage::Decoding) continue;
+      entry.Bitmap = std::move(bitmap);
+      entry.At = Prefetched::Stage::Decoded;
+    }
+    g_prefetchDecoded.notify_all();
+  }
+}
+
+// True with the prefetched image in bitmap; false when the caller decodes it itself.
+bool TakePrefetched(int id, UniqueBitmap& bitmap, HMODULE module) {
+  std::unique_lock lock(g_prefetchLock);
+  if (g_prefetched.empty() || module != g_prefetchModule) return false;
+  auto entry = std::find_if(g_prefetched.begin(), g_prefetched.end(), [id](const Prefetched& p) {
+    return p.Id == id && p.At != Prefetched::Stage::Taken;
+  });
+  if (entry == g_prefetched.end()) return false;
+  if (entry->At == Prefetched::Stage::Waiting) {
+    entry->At = Prefetched::Stage::Taken;
+    return false;
+  }
+  const std::size_t index = static_cast<std::size_t>(entry - g_prefetched.begin());
+  g_prefetchDecoded.wait(lock,
+                         [&] { return g_prefetched[index].At == Prefetched::Stage::Decoded; });
+  Prefetched& decoded = g_prefetched[index];
+  decoded.At = Prefetched::Stage::Taken;
+  // An image the worker could not decode is tried again, with the same debug lines.
+  if (!decoded.Bitmap) return false;
+  bitmap = std::move(decoded.Bitmap);
+  return true;
+}
+
+}  // namespace
+
+std::optional<SIZE> LoadSkinImage(int id, UniqueBitmap& bitmap, HMODULE module) {
+  module = ModuleOrProgram(module);
+  UniqueBitmap prefetched;
+  if (TakePrefetched(id, prefetched, module)) {
+    const std::optional<SIZE> extent = BitmapSize(prefetched.Get());
+    if (extent) {
+      bitmap = std::move(prefetched);
+      return extent;
+    }
+  }
+  return DecodeSkinImage(id, bitmap, module);
+}
+
+ImagePrefetch::ImagePrefetch(std::vector<int> ids, HMODULE module) {
+  module = ModuleOrProgram(module);
+  std::lock_guard lock(g_prefetchLock);
+  if (!g_prefetched.empty()) return;
+  for (int id : ids) {
+    const bool listed = std::any_of(g_prefetched.begin(), g_prefetched.end(),
+                                    [id](const Prefetched& p) { return p.Id == id; });
+    if (id > 0 && !listed) g_prefetched.push_back({id, Prefetched::Stage::Waiting, {}});
+  }
+  if (g_prefetched.empty()) return;
+  g_prefetchModule = module;
+  try {
+    m_worker = std::thread(DecodeAhead, module);
+  } catch (...) {
+    // Without the worker every image is decoded where it is asked for.
+    DebugLog("image prefetch: no worker thread\r\n");
+    g_prefetched.clear();
+    return;
+  }
+  m_active = true;
+}
+
+ImagePrefetch::~ImagePrefetch() {
+  if (!m_active) return;
+  {
+    std::lock_guard lock(g_prefetchLock);
+    for (Prefetched& entry : g_prefetched) {
+      if (entry.At == Prefetched::Stage::Waiting) entry.At = Prefetched::Stage::Taken;
+    }
+  }
+  m_worker.join();
+  std::lock_guard lock(g_prefetchLock);
+  g_prefetched.clear();
+  g_prefetchModule = nullptr;
 }
 
 UniqueBitmap LoadBitmapResource(int id, HMODULE module) {

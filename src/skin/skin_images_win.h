@@ -6,6 +6,8 @@
 #include <windows.h>
 
 #include <optional>
+#include <thread>
+#include <vector>
 
 #include "platform/gdi_win.h"
 
@@ -15,6 +17,24 @@ namespace karvo::skin {
 // lets go of what it held. Without such a resource, or when it does not decode, bitmap is left
 // as it was and nothing is returned.
 std::optional<SIZE> LoadSkinImage(int id, platform::UniqueBitmap& bitmap, HMODULE module = nullptr);
+
+// Decodes images on a worker thread ahead of the windows that show them: LoadSkinImage takes an
+// image of the list from here instead of decoding it itself, and decodes itself one the worker
+// has not begun. The worker takes the list from its end, so a window that asks for its images
+// in list order meets it in the middle. One prefetch at a time per process; a second one while
+// the first lives does nothing. Destroying it waits for the image being decoded and drops what
+// was never asked for.
+class ImagePrefetch {
+ public:
+  explicit ImagePrefetch(std::vector<int> ids, HMODULE module = nullptr);
+  ~ImagePrefetch();
+  ImagePrefetch(const ImagePrefetch&) = delete;
+  ImagePrefetch& operator=(const ImagePrefetch&) = delete;
+
+ private:
+  bool m_active = false;
+  std::thread m_worker;
+};
 
 // A BITMAP resource as a bitmap of the display's format; empty when there is none.
 platform::UniqueBitmap LoadBitmapResource(int id, HMODULE module = nullptr);

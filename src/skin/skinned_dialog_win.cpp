@@ -223,6 +223,13 @@ void SkinnedDialog::HoldBackSpaceBar() {
   }
 }
 
+std::vector<int> ImagesDecodedAtOpen(const WindowSpec& spec) {
+  const ImageSet& set = spec.Images;
+  std::vector<int> ids{set.Normal, set.Disabled, set.Selected, set.Hover};
+  if (spec.Shape != WindowShape::Rectangular) ids.push_back(set.Region);
+  return ids;
+}
+
 void SkinnedDialog::LoadImages(UniqueBitmap& disabled, UniqueBitmap& selected, UniqueBitmap& hover,
                                UniqueBitmap& region) {
   const ImageSet& set = m_spec.Images;

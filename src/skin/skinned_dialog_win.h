@@ -30,6 +30,9 @@ class PictureWindow;
 class ProfileNameLabel;
 class SkinSlider;
 
+// The images a window of spec decodes as it opens, in the order it decodes them.
+std::vector<int> ImagesDecodedAtOpen(const WindowSpec& spec);
+
 class SkinnedDialog : public platform::Dialog {
  public:
   explicit SkinnedDialog(const WindowSpec& spec);

@@ -9,8 +9,11 @@
 #include <algorithm>
 #include <atomic>
 #include <functional>
+#include <map>
+#include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "configurator/configurator_resources.h"
@@ -230,6 +233,47 @@ constexpr WindowSpec kMissingArt{WindowId::ConfirmDialog,
                                  WindowShape::Rounded,
                                  kMissingArtControls,
                                  ""};
+
+// Every image taken from a prefetch is the image of its id, whichever order the images are asked
+// for in (meeting the worker, against it, each twice), and one dropped unasked lets the next
+// serve; 9100 does not decode and 9101 is not there, prefetched or not.
+TEST(SkinImages, PrefetchedImagesAreTheImagesAskedFor) {
+  std::vector<int> ids = ImagesDecodedAtOpen(FindWindowSpec(WindowId::Main));
+  for (int id : ImagesDecodedAtOpen(FindWindowSpec(WindowId::SensitivityPage))) ids.push_back(id);
+  ids.insert(ids.end(), {9100, 9101});
+  std::map<int, Pixels> expected;
+  for (int id : ids) {
+    UniqueBitmap image;
+    if (const std::optional<SIZE> size = LoadSkinImage(id, image))
+      expected[id] = karvo::testing::BitmapPixels(image.Get(), {0, 0, size->cx, size->cy});
+  }
+  ASSERT_EQ(expected.size(), ids.size() - 2);
+  { ImagePrefetch unasked(ids); }
+
+  std::vector<int> reversed(ids.rbegin(), ids.rend());
+  std::vector<int> twice;
+  for (int id : ids) twice.insert(twice.end(), {id, id});
+  for (const std::vector<int>* order : {&ids, &reversed, &twice}) {
+    ImagePrefetch prefetch(ids);
+    for (int id : *order) {
+      UniqueBitmap image(::CreateBitmap(4, 4, 1, 32, nullptr));
+      const HBITMAP before = image.Get();
+      const std::optional<SIZE> size = LoadSkinImage(id, image);
+      const auto want = expected.find(id);
+      if (want == expected.end()) {
+        EXPECT_FALSE(size) << id;
+        EXPECT_EQ(image.Get(), before) << id;
+        continue;
+      }
+      ASSERT_TRUE(size) << id;
+      EXPECT_EQ(size->cx, want->second.Width) << id;
+      EXPECT_EQ(size->cy, want->second.Height) << id;
+      EXPECT_TRUE(karvo::testing::BitmapPixels(image.Get(), {0, 0, size->cx, size->cy}).Data ==
+                  want->second.Data)
+          << id;
+    }
+  }
+}
 
 TEST(SkinnedWindow, MissingOrUndecodablePicturesLeaveEmptyLooksAndAWorkingWindow) {
   UniqueBitmap kept(::CreateBitmap(4, 4, 1, 32, nullptr));
