@@ -290,13 +290,7 @@ void CropImage(HDC dc, UniqueBitmap& target, HBITMAP source, const RECT& rect) {
   if (width <= 0 || height <= 0) return;
   // A section of 32-bit pixels holds what a bitmap compatible with the display holds, and
   // making and filling one costs a fraction: a window cuts a hundred pieces as it opens.
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
+  BITMAPINFO info = platform::TopDown32BitInfo(width, height);
   void* bits = nullptr;
   UniqueBitmap piece(::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   platform::MemoryDc from(dc);
@@ -325,13 +319,8 @@ UniqueRegion RegionFromImage(HBITMAP bitmap, COLORREF key, COLORREF tolerance) {
   }
   platform::MemoryDc dc(nullptr);
   if (!dc) return {};
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = size->cx;
-  info.bmiHeader.biHeight = -size->cy;  // top row first, as the runs are scanned
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
+  // Top row first, as the runs are scanned.
+  BITMAPINFO info = platform::TopDown32BitInfo(size->cx, size->cy);
   std::vector<std::uint32_t> pixels(static_cast<std::size_t>(size->cx) * size->cy);
   if (::GetDIBits(dc.Get(), bitmap, 0, static_cast<UINT>(size->cy), pixels.data(), &info,
                   DIB_RGB_COLORS) != size->cy) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/gdi_win.h"
 #include "platform/suite_names.h"
 
 namespace {
@@ -394,13 +395,7 @@ class ScreenCapture {
   ScreenCapture() {
     m_width = ::GetSystemMetrics(SM_CXSCREEN);
     m_height = ::GetSystemMetrics(SM_CYSCREEN);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = m_width;
-    info.bmiHeader.biHeight = -m_height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO info = karvo::platform::TopDown32BitInfo(m_width, m_height);
     HDC screen = ::GetDC(nullptr);
     HDC memory = ::CreateCompatibleDC(screen);
     void* bits = nullptr;

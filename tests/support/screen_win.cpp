@@ -3,25 +3,16 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/gdi_win.h"
+
 namespace karvo::testing {
 
 namespace {
-BITMAPINFO TopDown32(int width, int height) {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  return info;
-}
-
 // Copies width x height pixels at (x, y) of source into a fresh top-down 32-bit section.
 Pixels Copy(HDC source, int x, int y, int width, int height) {
   Pixels pixels;
   if (width <= 0 || height <= 0) return pixels;
-  BITMAPINFO info = TopDown32(width, height);
+  BITMAPINFO info = platform::TopDown32BitInfo(width, height);
   void* bits = nullptr;
   HBITMAP section = ::CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   HDC memory = ::CreateCompatibleDC(source);
@@ -52,7 +43,7 @@ bool Pixels::SaveBmp(const std::string& path) const {
   if (Empty()) return false;
   FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) return false;
-  BITMAPINFOHEADER header = TopDown32(Width, Height).bmiHeader;
+  BITMAPINFOHEADER header = platform::TopDown32BitInfo(Width, Height).bmiHeader;
   BITMAPFILEHEADER file{};
   file.bfType = 0x4D42;
   file.bfOffBits = sizeof file + sizeof header;
