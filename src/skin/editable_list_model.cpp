@@ -85,11 +85,12 @@ std::optional<std::size_t> EditableListModel::BeginValueEdit() {
   return m_editing;
 }
 
-std::optional<std::size_t> EditableListModel::CommitEdit(std::string_view typed) {
+std::optional<std::size_t> EditableListModel::CommitEdit(std::string_view typed,
+                                                         std::size_t maxBytes) {
   if (!m_editing) return std::nullopt;
   const std::size_t index = *m_editing;
   const std::uint32_t value = m_lines[index].Value;
-  const std::string text = TrimBlanks(typed.substr(0, ListEditLimit(m_kind)));
+  const std::string text = TrimBlanks(typed.substr(0, maxBytes ? maxBytes : ListEditLimit(m_kind)));
   Remove(index);
   m_editing.reset();
   if (text.empty()) return std::nullopt;

@@ -16,6 +16,10 @@ enum class ListEditKind { Name, Number };
 
 inline constexpr std::size_t kListNameLimit = 24;
 inline constexpr std::size_t kListNumberLimit = 20;
+// The bytes a name's characters may take in the system's code page: a button record's 50-byte
+// name field less its terminator, the smallest field a name goes into (24 characters of a
+// two-byte code page fit).
+inline constexpr std::size_t kListNameBytes = 49;
 inline constexpr std::int32_t kListTextLeft = 5;
 inline constexpr std::int32_t kListIconColumn = 16;
 inline constexpr std::int32_t kListIconLeft = 5;
@@ -73,10 +77,10 @@ class EditableListModel {
     return m_editing ? std::optional<ListEditKind>(m_kind) : std::nullopt;
   }
 
-  // Enter, or the focus back on the list. The typed text is cut to the edit's limit
-  // and trimmed. Returns the index that now holds the text (the owner is told it
-  // with 1524), or nothing when the line was removed or no edit was open.
-  std::optional<std::size_t> CommitEdit(std::string_view typed);
+  // Enter, or the focus back on the list. The typed text is cut to `maxBytes` (0: the edit's
+  // limit, a byte for each character) and trimmed. Returns the index that now holds the text
+  // (the owner is told it with 1524), or nothing when the line was removed or no edit was open.
+  std::optional<std::size_t> CommitEdit(std::string_view typed, std::size_t maxBytes = 0);
   // Escape: the line being edited goes away.
   void CancelEdit();
 

@@ -8,6 +8,7 @@
 
 #include "platform/debug_log.h"
 #include "platform/dyn_calls_win.h"
+#include "platform/text_encoding.h"
 #include "platform/text_win.h"
 #include "skin/skin_fonts_win.h"
 
@@ -253,8 +254,15 @@ void EditableList::CommitEdit() {
     return;
   }
   const std::uint32_t value = m_model.Lines()[*index].Value;
-  const std::string typed = platform::EncodeAnsi(platform::FromWide(WindowText(m_edit->Hwnd())));
-  std::optional<std::size_t> committed = m_model.CommitEdit(typed);
+  // The box holds at most its characters; a name's bytes in the code page are cut only at a
+  // whole character (a two-byte character takes two).
+  const std::u16string wide = platform::FromWide(WindowText(m_edit->Hwnd()));
+  const std::size_t maxBytes =
+      m_model.EditKind() == ListEditKind::Name ? kListNameBytes : kListNumberLimit;
+  const std::size_t fitting = platform::UnitsFittingIn(
+      wide, maxBytes, [](std::u16string_view part) { return platform::EncodeAnsi(part).size(); });
+  const std::string typed = platform::EncodeAnsi(std::u16string_view(wide).substr(0, fitting));
+  std::optional<std::size_t> committed = m_model.CommitEdit(typed, maxBytes);
   ::SendMessageW(m_hwnd, LB_DELETESTRING, *index, 0);
   if (committed) {
     if (IsListError(

@@ -141,6 +141,16 @@ TEST(EditableList, CommitTrimsReinsertsWithTheValueAndRemovesEmptyLines) {
   }
 }
 
+TEST(EditableList, ANameOfTwoByteCharactersKeepsWhatItsFieldHolds) {
+  // 24 characters of a two-byte code page, already cut at whole characters by the window.
+  const std::string typed(2 * kListNameLimit, '\x82');
+  EditableListModel list;
+  ASSERT_TRUE(list.BeginNewEntry());
+  ASSERT_EQ(list.CommitEdit(typed, kListNameBytes), 0u);
+  EXPECT_EQ(list.Lines()[0].Text, typed);
+  static_assert(2 * kListNameLimit <= kListNameBytes);
+}
+
 TEST(EditableList, EscapeRemovesTheLineAndEditsNeedALine) {
   EditableListModel list;
   EXPECT_FALSE(list.BeginValueEdit());  // nothing selected
