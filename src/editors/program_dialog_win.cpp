@@ -1,7 +1,6 @@
 #include "editors/program_dialog_win.h"
 
 #include <commdlg.h>
-#include <shlobj.h>
 
 #include <utility>
 #include <vector>
@@ -9,6 +8,7 @@
 #include "editors/program_choice.h"
 #include "platform/debug_log.h"
 #include "platform/dyn_calls_win.h"
+#include "platform/file_dialog_win.h"
 #include "platform/text_win.h"
 #include "skin/color_edit_win.h"
 
@@ -33,19 +33,6 @@ constexpr COLORREF kPathBackground = RGB(0, 0, 0);
 constexpr wchar_t kFilter[] = L"exe file(*.exe)\0*.EXE\0";
 // Several files may be chosen; the first is taken.
 constexpr std::size_t kAnswerLength = 32768;
-
-std::wstring DesktopFolder() {
-  wchar_t folder[MAX_PATH] = {};
-  const platform::dyn::SHGetFolderPathWFn folderPath = platform::dyn::SHGetFolderPathW();
-  if (!folderPath) return {};
-  const HRESULT result = folderPath(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, 0, folder);
-  if (FAILED(result)) {
-    platform::DebugLog("SHGetFolderPathW(desktop) failed: %lx\r\n",
-                       static_cast<unsigned long>(result));
-    return {};
-  }
-  return folder;
-}
 
 }  // namespace
 
@@ -82,7 +69,7 @@ void ProgramDialog::Browse() {
   if (!field) return;
   // The dialog opens on the desktop with ".exe" as the name to start from.
   std::vector<wchar_t> answer(kAnswerLength, L'\0');
-  const std::wstring start = DesktopFolder() + L"\\.exe";
+  const std::wstring start = platform::DesktopFolder() + L"\\.exe";
   if (start.size() < answer.size()) start.copy(answer.data(), start.size());
 
   OPENFILENAMEW dialog{};
