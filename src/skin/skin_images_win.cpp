@@ -162,23 +162,17 @@ void DecodeAhead(HMODULE module) {
 
 void DecodeAll(HMODULE module) {
   std::unique_lock lock(g_prefetchLock);
-  for (;;) {
-    auto next = std::find_if(g_prefetched.rbegin(), g_prefetched.rend(), [](const Prefetched& p) {
-      return p.At == Prefetched::Stage::Waiting;
-    });
-    if (next == g_prefetched.rend()) break;
-    next->At = Prefetched::Stage::Decoding;
-    const int id = next->Id;
+  // The list is cleared only after the worker has ended, so an index stays valid unlocked.
+  for (std::size_t index = g_prefetched.size(); index-- > 0;) {
+    if (g_prefetched[index].At != Prefetched::Stage::Waiting) continue;
+    g_prefetched[index].At = Prefetched::Stage::Decoding;
+    const int id = g_prefetched[index].Id;
     lock.unlock();
     UniqueBitmap bitmap;
     (void)DecodeSkinImage(id, bitmap, module);
     lock.lock();
-    // The list is not changed while an image is being decoded: the entry is still there.
-    for (Prefetched& entry : g_prefetched) {
-      if (entry.Id != id || entry.At != Prefetched::Stage::Decoding) continue;
-      entry.Bitmap = std::move(bitmap);
-      entry.At = Prefetched::Stage::Decoded;
-    }
+    g_prefetched[index].Bitmap = std::move(bitmap);
+    g_prefetched[index].At = Prefetched::Stage::Decoded;
     g_prefetchDecoded.notify_all();
   }
 }
