@@ -45,6 +45,11 @@ std::string EncodeAnsi(std::u16string_view text) {
   return out;
 }
 
+std::size_t AnsiUnitsFittingIn(std::u16string_view text, std::size_t maxBytes) {
+  return UnitsFittingIn(text, maxBytes,
+                        [](std::u16string_view part) { return EncodeAnsi(part).size(); });
+}
+
 std::wstring ToWide(std::u16string_view text) {
   return std::wstring(reinterpret_cast<const wchar_t*>(text.data()), text.size());
 }

@@ -2,6 +2,7 @@
 // The suite's byte texts for the wide functions. What a user typed (profile, macro and game
 // names) is stored in the system's ANSI code page; the suite's own fixed texts are
 // Windows-1252 whatever the system. Both are converted here, at the edge, and drawn wide.
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -11,6 +12,9 @@ namespace karvo::platform {
 std::u16string DecodeAnsi(std::string_view bytes);
 // Characters it lacks become '?'.
 std::string EncodeAnsi(std::u16string_view text);
+// The UTF-16 units of the longest beginning of text that takes at most maxBytes in the ANSI
+// code page, ending on a whole character (a two-byte character is never cut in half).
+std::size_t AnsiUnitsFittingIn(std::u16string_view text, std::size_t maxBytes);
 
 // For the wide functions (wchar_t is the same 16-bit unit on Windows).
 std::wstring ToWide(std::u16string_view text);

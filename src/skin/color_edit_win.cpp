@@ -3,7 +3,6 @@
 #include <utility>
 
 #include "platform/debug_log.h"
-#include "platform/text_encoding.h"
 #include "platform/text_win.h"
 #include "skin/skin_fonts_win.h"
 #include "skin/skin_messages.h"
@@ -87,9 +86,7 @@ std::string ColorEdit::UserText() const {
 bool ColorEdit::CutToByteLimit() {
   if (m_byteLimit == 0) return false;
   std::wstring text = WideText();
-  const std::size_t fitting = platform::UnitsFittingIn(
-      platform::FromWide(text), m_byteLimit,
-      [](std::u16string_view part) { return platform::EncodeAnsi(part).size(); });
+  const std::size_t fitting = platform::AnsiUnitsFittingIn(platform::FromWide(text), m_byteLimit);
   if (fitting == text.size()) return false;
   DWORD caret = 0;
   ::SendMessageW(m_hwnd, EM_GETSEL, reinterpret_cast<WPARAM>(&caret), 0);

@@ -8,7 +8,6 @@
 
 #include "platform/debug_log.h"
 #include "platform/dyn_calls_win.h"
-#include "platform/text_encoding.h"
 #include "platform/text_win.h"
 #include "skin/skin_fonts_win.h"
 
@@ -259,8 +258,7 @@ void EditableList::CommitEdit() {
   const std::u16string wide = platform::FromWide(WindowText(m_edit->Hwnd()));
   const std::size_t maxBytes =
       m_model.EditKind() == ListEditKind::Name ? kListNameBytes : kListNumberLimit;
-  const std::size_t fitting = platform::UnitsFittingIn(
-      wide, maxBytes, [](std::u16string_view part) { return platform::EncodeAnsi(part).size(); });
+  const std::size_t fitting = platform::AnsiUnitsFittingIn(wide, maxBytes);
   const std::string typed = platform::EncodeAnsi(std::u16string_view(wide).substr(0, fitting));
   std::optional<std::size_t> committed = m_model.CommitEdit(typed, maxBytes);
   ::SendMessageW(m_hwnd, LB_DELETESTRING, *index, 0);
