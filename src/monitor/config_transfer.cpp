@@ -218,7 +218,10 @@ bool ReadDevice(ReportChannel& channel, DeviceConfiguration& config, IReadBackSi
 // the upload queued behind the read-back sends it to the mouse.
 void StoreDeviceConfiguration(const DeviceConfiguration& config, settings::SettingsImage& image,
                               bool keepApplied) {
-  if (config.activeSlot && !(keepApplied && image.ProfileChanged == 1)) {
+  // An applied slot outside 0..4 (the block is not ours) gives way to the mouse's.
+  const bool slotApplied =
+      keepApplied && image.ProfileChanged == 1 && ValidSlot(image.CurrentProfile);
+  if (config.activeSlot && !slotApplied) {
     image.CurrentProfile = *config.activeSlot;
   }
   for (int i = 0; i < kSlotCount; ++i) {
