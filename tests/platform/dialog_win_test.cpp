@@ -149,12 +149,19 @@ class ParentWindow final : public Window {
   }
 };
 
-TEST(Reflection, DrawItemReachesTheControlAndNotificationsStillReachTheParent) {
+// An owner-drawn button with id 7 on a parent window that notes what it is sent.
+class ButtonReflection : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(parent.Create());
+    ASSERT_TRUE(button.Create(parent.Hwnd(), L"BUTTON", "", WS_VISIBLE | BS_OWNERDRAW,
+                              RECT{10, 10, 90, 40}, 7));
+  }
   ParentWindow parent;
-  ASSERT_TRUE(parent.Create());
   DrawnButton button;
-  ASSERT_TRUE(button.Create(parent.Hwnd(), L"BUTTON", "", WS_VISIBLE | BS_OWNERDRAW,
-                            RECT{10, 10, 90, 40}, 7));
+};
+
+TEST_F(ButtonReflection, DrawItemReachesTheControlAndNotificationsStillReachTheParent) {
   ::RedrawWindow(button.Hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
   testing::Pump(50);
   EXPECT_GT(button.Drawn, 0);
@@ -177,12 +184,7 @@ TEST(Reflection, DrawItemReachesTheControlAndNotificationsStillReachTheParent) {
 
 // The system hands WM_NOTIFY's pointer over unchanged, even from another process, where it
 // points at nothing of ours: an address reserved with no access stands for one.
-TEST(Reflection, NotificationSentFromAnotherThreadIsNotReadAsOurs) {
-  ParentWindow parent;
-  ASSERT_TRUE(parent.Create());
-  DrawnButton button;
-  ASSERT_TRUE(button.Create(parent.Hwnd(), L"BUTTON", "", WS_VISIBLE | BS_OWNERDRAW,
-                            RECT{10, 10, 90, 40}, 7));
+TEST_F(ButtonReflection, NotificationSentFromAnotherThreadIsNotReadAsOurs) {
   void* foreign = ::VirtualAlloc(nullptr, 4096, MEM_RESERVE, PAGE_NOACCESS);
   ASSERT_NE(foreign, nullptr);
   std::atomic<bool> answered = false;
@@ -199,12 +201,7 @@ TEST(Reflection, NotificationSentFromAnotherThreadIsNotReadAsOurs) {
 
 // The reflected message's name is known to every process, which may post it to a control with
 // any wParam: only a call the parent is making is taken.
-TEST(Reflection, APostedReflectedCallIsNotTaken) {
-  ParentWindow parent;
-  ASSERT_TRUE(parent.Create());
-  DrawnButton button;
-  ASSERT_TRUE(button.Create(parent.Hwnd(), L"BUTTON", "", WS_VISIBLE | BS_OWNERDRAW,
-                            RECT{10, 10, 90, 40}, 7));
+TEST_F(ButtonReflection, APostedReflectedCallIsNotTaken) {
   testing::Pump(50);
   void* foreign = ::VirtualAlloc(nullptr, 4096, MEM_RESERVE, PAGE_NOACCESS);
   ASSERT_NE(foreign, nullptr);
